@@ -1,0 +1,17 @@
+#pragma once
+
+#include <format>
+#include <string_view>
+
+namespace marlguide {
+
+// Writes one line "marlguide: <text>" to standard error. Every message the program shows on
+// the terminal goes through here so that each is a single, prefixed line.
+void report(std::string_view text);
+
+template <typename... Args>
+void report(std::format_string<Args...> fmt, Args&&... args) {
+  report(std::string_view{std::format(fmt, std::forward<Args>(args)...)});
+}
+
+}  // namespace marlguide
