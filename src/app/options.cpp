@@ -39,10 +39,14 @@ Options parse_options(std::span<const std::string_view> args) {
     }
 
     std::optional<std::string>* text_field = nullptr;
-    if (arg == "--output") text_field = &o.output;
-    else if (arg == "--screenshot") text_field = &o.screenshot;
-    else if (arg == "--suggest") text_field = &o.suggest;
-    else if (arg == "--tour-event") text_field = &o.tour_event;
+    if (arg == "--output")
+      text_field = &o.output;
+    else if (arg == "--screenshot")
+      text_field = &o.screenshot;
+    else if (arg == "--suggest")
+      text_field = &o.suggest;
+    else if (arg == "--tour-event")
+      text_field = &o.tour_event;
     if (text_field) {
       text_field->reset();
       if (has_next) {
@@ -52,8 +56,10 @@ Options parse_options(std::span<const std::string_view> args) {
       continue;
     }
 
-    if (arg == "--onboard") o.onboard = true;
-    else if (arg == "--autostart") o.autostart = true;
+    if (arg == "--onboard")
+      o.onboard = true;
+    else if (arg == "--autostart")
+      o.autostart = true;
   }
   return o;
 }

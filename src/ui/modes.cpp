@@ -19,8 +19,9 @@ std::optional<std::string_view> mode_class(DisplayMode mode) {
 }
 
 DisplayMode mode_from_position(unsigned position) {
-  return position <= static_cast<unsigned>(DisplayMode::Compact) ? static_cast<DisplayMode>(position)
-                                                                   : DisplayMode::Normal;
+  return position <= static_cast<unsigned>(DisplayMode::Compact)
+             ? static_cast<DisplayMode>(position)
+             : DisplayMode::Normal;
 }
 
 void apply_display_mode(Gtk::Widget& window, DisplayMode mode) {

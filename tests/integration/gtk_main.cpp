@@ -1,0 +1,34 @@
+// Entry of in-process GTK tests: registers a non-unique application on the compositor (which
+// starts GTK) and runs the tests while it is registered.
+
+#include <gtest/gtest.h>
+#include <glibmm/main.h>
+#include <gtkmm/application.h>
+
+#include "gtk_app.hpp"
+
+namespace marlguide::testing {
+
+Glib::RefPtr<Gtk::Application>& test_application() {
+  static Glib::RefPtr<Gtk::Application> app;
+  return app;
+}
+
+void drain_main_loop() {
+  auto ctx = Glib::MainContext::get_default();
+  while (ctx->iteration(false)) {
+  }
+}
+
+}  // namespace marlguide::testing
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  auto& app = marlguide::testing::test_application();
+  app = Gtk::Application::create("com.marlworks.marlguide.tests",
+                                 Gio::Application::Flags::NON_UNIQUE);
+  app->register_application();
+  const int status = RUN_ALL_TESTS();
+  app.reset();
+  return status;
+}
