@@ -1,8 +1,8 @@
 // Entry of in-process GTK tests: registers a non-unique application on the compositor (which
 // starts GTK) and runs the tests while it is registered.
 
-#include <gtest/gtest.h>
 #include <glibmm/main.h>
+#include <gtest/gtest.h>
 #include <gtkmm/application.h>
 
 #include "gtk_app.hpp"
