@@ -1,5 +1,9 @@
 #include "content/markdown.hpp"
 
+#include <glib.h>
+
+#include <memory>
+
 #include "content/text.hpp"
 
 namespace marlguide::content {
@@ -90,6 +94,13 @@ std::string toggle_markers(std::string_view text, std::string_view marker, std::
   }
   out.append(text);
   return out;
+}
+
+std::string span_markup(std::string_view text) {
+  std::unique_ptr<gchar, decltype(&g_free)> escaped(
+      g_markup_escape_text(text.data(), static_cast<gssize>(text.size())), &g_free);
+  const std::string bold = toggle_markers(escaped.get(), "**", "<b>", "</b>");
+  return toggle_markers(bold, "`", "<tt>", "</tt>");
 }
 
 }  // namespace marlguide::content

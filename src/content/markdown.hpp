@@ -58,4 +58,8 @@ std::vector<Span> parse_spans(std::string_view line);
 std::string toggle_markers(std::string_view text, std::string_view marker, std::string_view open,
                            std::string_view close);
 
+// The Pango markup of a text span: the text escaped, then "**" pairs as bold and backtick
+// pairs as monospace. Unbalanced markers give markup that Pango rejects.
+std::string span_markup(std::string_view text);
+
 }  // namespace marlguide::content

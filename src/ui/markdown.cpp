@@ -26,11 +26,8 @@ Gtk::Widget* heading(const content::Heading& h) {
 // Emphasis is markup made from the escaped text; unbalanced markers make markup that GTK
 // refuses, and the label then stays empty rather than showing stray tags.
 Gtk::Widget* text_label(const std::string& text) {
-  std::string markup = Glib::Markup::escape_text(text);
-  markup = content::toggle_markers(markup, "**", "<b>", "</b>");
-  markup = content::toggle_markers(markup, "`", "<tt>", "</tt>");
   auto* label = Gtk::make_managed<Gtk::Label>();
-  label->set_markup(markup);
+  label->set_markup(content::span_markup(text));
   label->set_wrap(true);
   label->set_max_width_chars(48);
   label->set_xalign(0);
