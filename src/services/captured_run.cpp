@@ -89,9 +89,9 @@ CommandOutput run_captured(std::string_view program, const std::vector<std::stri
   GError* error = nullptr;
   const auto flags = static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD |
                                               G_SPAWN_STDIN_FROM_DEV_NULL | G_SPAWN_CLOEXEC_PIPES);
-  if (!g_spawn_async_with_pipes_and_fds(nullptr, argv.data(), envp.get(), flags, nullptr,
-                                        nullptr, -1, -1, -1, nullptr, nullptr, 0, &pid, nullptr,
-                                        &out_fd, &err_fd, &error)) {
+  if (!g_spawn_async_with_pipes_and_fds(nullptr, argv.data(), envp.get(), flags, nullptr, nullptr,
+                                        -1, -1, -1, nullptr, nullptr, 0, &pid, nullptr, &out_fd,
+                                        &err_fd, &error)) {
     g_clear_error(&error);
     return result;
   }

@@ -2,8 +2,8 @@
 
 #include <giomm/subprocess.h>
 #include <glib.h>
-#include <gtk/gtk.h>
 #include <glibmm/main.h>
+#include <gtk/gtk.h>
 #include <gtkmm/label.h>
 
 #include <cerrno>
@@ -23,14 +23,22 @@ std::string spawn_error_text(const Glib::Error& e) {
     int errnum;
   };
   static constexpr Code kCodes[] = {
-      {G_SPAWN_ERROR_ACCES, EACCES},      {G_SPAWN_ERROR_PERM, EPERM},
-      {G_SPAWN_ERROR_TOO_BIG, E2BIG},     {G_SPAWN_ERROR_NOEXEC, ENOEXEC},
-      {G_SPAWN_ERROR_NAMETOOLONG, ENAMETOOLONG}, {G_SPAWN_ERROR_NOENT, ENOENT},
-      {G_SPAWN_ERROR_NOMEM, ENOMEM},      {G_SPAWN_ERROR_NOTDIR, ENOTDIR},
-      {G_SPAWN_ERROR_LOOP, ELOOP},        {G_SPAWN_ERROR_TXTBUSY, ETXTBSY},
-      {G_SPAWN_ERROR_IO, EIO},            {G_SPAWN_ERROR_NFILE, ENFILE},
-      {G_SPAWN_ERROR_MFILE, EMFILE},      {G_SPAWN_ERROR_INVAL, EINVAL},
-      {G_SPAWN_ERROR_ISDIR, EISDIR},      {G_SPAWN_ERROR_LIBBAD, ELIBBAD},
+      {G_SPAWN_ERROR_ACCES, EACCES},
+      {G_SPAWN_ERROR_PERM, EPERM},
+      {G_SPAWN_ERROR_TOO_BIG, E2BIG},
+      {G_SPAWN_ERROR_NOEXEC, ENOEXEC},
+      {G_SPAWN_ERROR_NAMETOOLONG, ENAMETOOLONG},
+      {G_SPAWN_ERROR_NOENT, ENOENT},
+      {G_SPAWN_ERROR_NOMEM, ENOMEM},
+      {G_SPAWN_ERROR_NOTDIR, ENOTDIR},
+      {G_SPAWN_ERROR_LOOP, ELOOP},
+      {G_SPAWN_ERROR_TXTBUSY, ETXTBSY},
+      {G_SPAWN_ERROR_IO, EIO},
+      {G_SPAWN_ERROR_NFILE, ENFILE},
+      {G_SPAWN_ERROR_MFILE, EMFILE},
+      {G_SPAWN_ERROR_INVAL, EINVAL},
+      {G_SPAWN_ERROR_ISDIR, EISDIR},
+      {G_SPAWN_ERROR_LIBBAD, ELIBBAD},
   };
   for (const auto& c : kCodes)
     if (c.spawn == e.code()) return g_strerror(c.errnum);

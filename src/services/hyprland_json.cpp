@@ -87,10 +87,9 @@ std::optional<Monitor> decode_monitor(const json& e) {
   if (!e.is_object()) return std::nullopt;
   Monitor m;
   const json* focused = member(e, "focused");
-  if (!read_int32(e, "id", m.id) || !read_string(e, "name", m.name) ||
-      !read_int32(e, "x", m.x) || !read_int32(e, "y", m.y) ||
-      !read_int32(e, "width", m.width) || !read_int32(e, "height", m.height) || !focused ||
-      !focused->is_boolean())
+  if (!read_int32(e, "id", m.id) || !read_string(e, "name", m.name) || !read_int32(e, "x", m.x) ||
+      !read_int32(e, "y", m.y) || !read_int32(e, "width", m.width) ||
+      !read_int32(e, "height", m.height) || !focused || !focused->is_boolean())
     return std::nullopt;
   m.focused = focused->get<bool>();
   return m;

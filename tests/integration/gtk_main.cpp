@@ -1,9 +1,11 @@
 // Entry of in-process GTK tests: registers a non-unique application on the compositor (which
 // starts GTK) and runs the tests while it is registered.
 
-#include <gtest/gtest.h>
 #include <glibmm/main.h>
+#include <gtest/gtest.h>
 #include <gtkmm/application.h>
+
+#include <thread>
 
 #include "gtk_app.hpp"
 
@@ -18,6 +20,16 @@ void drain_main_loop() {
   auto ctx = Glib::MainContext::get_default();
   while (ctx->iteration(false)) {
   }
+}
+
+bool loop_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    drain_main_loop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
 }
 
 }  // namespace marlguide::testing

@@ -15,7 +15,8 @@ class LaunchDetached : public testing::FakePrograms {};
 
 TEST_F(LaunchDetached, HandsTheTextToTheShellUnchanged) {
   const auto out = file("out").string();
-  launch_detached("cd '" + file("").string() + "' && printf '%s\\n' \"a b\" 'c;d' | tr a-z A-Z > out.tmp; "
+  launch_detached("cd '" + file("").string() +
+                  "' && printf '%s\\n' \"a b\" 'c;d' | tr a-z A-Z > out.tmp; "
                   "echo \"$((6 * 7))\" >> out.tmp && mv out.tmp out");
   ASSERT_TRUE(eventually([&] { return std::filesystem::exists(out); }));
   EXPECT_EQ(read(out), "A B\nC;D\n42\n");
@@ -41,7 +42,8 @@ TEST_F(LaunchDetached, EndedChildLeavesNoZombie) {
   launch_detached("echo $$ > '" + pid_file.string() + ".tmp' && mv '" + pid_file.string() +
                   ".tmp' '" + pid_file.string() + "'");
   ASSERT_TRUE(eventually([&] { return std::filesystem::exists(pid_file); }));
-  const auto proc = std::filesystem::path("/proc") / read(pid_file).substr(0, read(pid_file).find('\n'));
+  const auto proc =
+      std::filesystem::path("/proc") / read(pid_file).substr(0, read(pid_file).find('\n'));
   // A zombie keeps its /proc entry until its parent reaps it.
   EXPECT_TRUE(eventually([&] { return !std::filesystem::exists(proc); })) << proc;
 }

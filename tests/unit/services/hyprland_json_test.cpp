@@ -36,9 +36,9 @@ TEST(ParseHyprctlJson, AcceptsOneDocumentWithSurroundingWhiteSpaceOnly) {
     bool ok;
   };
   const Case cases[] = {
-      {"[]", true},       {" \n\t[1]\r\n ", true}, {"{}", true},       {"", false},
-      {"  ", false},      {"[1] x", false},       {"[1][2]", false},  {"[1,]", false},
-      {"ok\n", false},    {"{\"a\":1", false},    {"[\"\xff\"]", false},
+      {"[]", true},    {" \n\t[1]\r\n ", true}, {"{}", true},          {"", false},
+      {"  ", false},   {"[1] x", false},        {"[1][2]", false},     {"[1,]", false},
+      {"ok\n", false}, {"{\"a\":1", false},     {"[\"\xff\"]", false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(parse_hyprctl_json(c.text).has_value(), c.ok) << '"' << c.text << '"';
@@ -133,14 +133,16 @@ TEST(Matching, NamespacesMatchExactlyAndClassesIgnoreAsciiCase) {
   EXPECT_EQ(find_layer(layers, "waybar"), &layers[0]);
   EXPECT_EQ(find_layer(layers, "waybar "), nullptr);
 
-  const std::vector<Client> clients{
-      {"Firefox", {1, 0}, {0, 0}, 0}, {"firefox", {2, 0}, {0, 0}, 0}, {"\xC3\x89t\xC3\xA9", {}, {}, 0}};
+  const std::vector<Client> clients{{"Firefox", {1, 0}, {0, 0}, 0},
+                                    {"firefox", {2, 0}, {0, 0}, 0},
+                                    {"\xC3\x89t\xC3\xA9", {}, {}, 0}};
   EXPECT_EQ(find_client(clients, "FIREFOX"), &clients[0]) << "first in list order";
   EXPECT_EQ(find_client(clients, "firefo"), nullptr);
   EXPECT_EQ(find_client(clients, "\xC3\x89T\xC3\xA9"), &clients[2]);
   EXPECT_EQ(find_client(clients, "\xC3\xA9T\xC3\xA9"), nullptr) << "only A-Z fold";
 
-  const std::vector<Monitor> monitors{{3, "DP-1", 0, 0, 0, 0, false}, {3, "DP-2", 0, 0, 0, 0, true}};
+  const std::vector<Monitor> monitors{{3, "DP-1", 0, 0, 0, 0, false},
+                                      {3, "DP-2", 0, 0, 0, 0, true}};
   EXPECT_EQ(find_monitor(monitors, 3), &monitors[0]);
   EXPECT_EQ(find_monitor(monitors, 0), nullptr);
 }

@@ -20,9 +20,9 @@ class HyprlandClient : public testing::FakePrograms {
  protected:
   // A hyprctl that logs its arguments and prints the document stored for its second one.
   void answering_hyprctl() {
-    program("hyprctl", "printf '%s|' \"$@\" >> '" + file("calls").string() +
-                           "'\necho >> '" + file("calls").string() + "'\ncat '" +
-                           file("").string() + "'\"$2.json\"");
+    program("hyprctl", "printf '%s|' \"$@\" >> '" + file("calls").string() + "'\necho >> '" +
+                           file("calls").string() + "'\ncat '" + file("").string() +
+                           "'\"$2.json\"");
   }
   void answer(const std::string& what, const std::string& json) {
     std::ofstream(file(what + ".json")) << json;
@@ -66,8 +66,7 @@ TEST_F(HyprlandClient, TargetPresenceFollowsTheMatchingRules) {
       {{StepTarget::Kind::Namespace, "Waybar"}, false},
       {{StepTarget::Kind::Namespace, "firefox"}, false},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(target_present(c.target), c.present) << c.target.text;
+  for (const auto& c : cases) EXPECT_EQ(target_present(c.target), c.present) << c.target.text;
 }
 
 TEST_F(HyprlandClient, NothingIsPresentAndPlacedNowhereWithoutAsking) {
@@ -134,8 +133,8 @@ TEST_F(HyprlandClient, MissingHyprctlGivesEmptyAnswersAndOneRebindMessage) {
 
 TEST_F(HyprlandClient, KeywordBindPassesTheBindingAsOneArgumentInTheInheritedEnvironment) {
   program("hyprctl", "{ printf '%s\\n' \"$#\" \"$@\"; echo \"$LC_ALL\"; } > '" +
-                         file("bind.tmp").string() + "'\nmv '" + file("bind.tmp").string() +
-                         "' '" + file("bind").string() + "'");
+                         file("bind.tmp").string() + "'\nmv '" + file("bind.tmp").string() + "' '" +
+                         file("bind").string() + "'");
   setenv("LC_ALL", "POSIX", 1);
   const std::string binding =
       R"(SUPER_SHIFT,U,exec,sh -c 'notify-send '\''hi'\'' ; marlguide --tour-event E')";
