@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 #include <gtkmm/window.h>
 
+#include <array>
 #include <chrono>
 #include <fstream>
-#include <functional>
-#include <thread>
+#include <optional>
 
 #include "gtk_app.hpp"
 #include "harness.hpp"
