@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <gtkmm/application.h>
 
+#include <thread>
+
 #include "gtk_app.hpp"
 
 namespace marlguide::testing {
@@ -18,6 +20,16 @@ void drain_main_loop() {
   auto ctx = Glib::MainContext::get_default();
   while (ctx->iteration(false)) {
   }
+}
+
+bool loop_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    drain_main_loop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
 }
 
 }  // namespace marlguide::testing
