@@ -3,10 +3,14 @@
 #include "config/atomic_write.hpp"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <random>
 #include <string>
+#include <thread>
 
 #include "temp_dir.hpp"
 
@@ -101,6 +105,31 @@ TEST_F(AtomicWrite, FailuresLeaveTheTargetAndNoTemporaryBehind) {
     EXPECT_EQ(read_file(target_), "old\n");
   }
   EXPECT_FALSE(leftover_temporaries());
+}
+
+TEST_F(AtomicWrite, AWriterKilledMidwayLeavesOneWholeVersion) {
+  const std::string first(2 * 1024 * 1024, 'a'), second(2 * 1024 * 1024, 'b');
+  ASSERT_TRUE(write_atomic(target_, first).has_value());
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> delay_us(0, 8000);
+  for (int round = 0; round < 60; ++round) {
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+      for (int i = 0;; ++i) (void)replace_with_backup(target_, i % 2 ? first : second);
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(delay_us(rng)));
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    const std::string text = read_file(target_);
+    ASSERT_TRUE(text == first || text == second)
+        << "round " << round << ": " << text.size() << " bytes, not one whole version";
+  }
+  int cut = 0;
+  for (const auto& e : fs::directory_iterator(target_.parent_path()))
+    if (e.path().filename().native().starts_with(".state.toml.tmp.")) ++cut;
+  EXPECT_GT(cut, 0) << "some kills must land in the middle of a write";
+  RecordProperty("writes_cut_midway", cut);
 }
 
 }  // namespace

@@ -304,15 +304,9 @@ TEST_F(State, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile) {
     if (onboarding_step(s) > last) ++advanced;
     last = onboarding_step(s);
   }
-  // Both kinds of moment were hit: kills after finished writes, and kills in the middle of a
-  // write, which leave that writer's temporary file behind.
+  // Kills after finished writes were among them; kills in the middle of the write itself are
+  // the business of the atomic-write test, whose writer does nothing else.
   EXPECT_GT(advanced, 0);
-  int interrupted = 0;
-  for (const auto& e : fs::directory_iterator(file().parent_path()))
-    if (e.path().filename().native().starts_with(".state.toml.tmp.")) ++interrupted;
-  EXPECT_GT(interrupted, 0);
-  RecordProperty("writes_seen_finished", advanced);
-  RecordProperty("writes_cut_midway", interrupted);
 }
 
 }  // namespace
