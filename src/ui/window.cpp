@@ -3,9 +3,13 @@
 #include <gtkmm/box.h>
 #include <gtkmm/stackswitcher.h>
 
+#include "config/state.hpp"
+#include "marl-theme/message.hpp"
 #include "marl-theme/provider_slot.hpp"
+#include "marl-theme/theme.hpp"
 #include "ui/home_view.hpp"
 #include "ui/modes.hpp"
+#include "util/message.hpp"
 
 namespace marlguide::ui {
 namespace {
@@ -53,9 +57,15 @@ MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
   window->set_default_size(880, 600);
   window->signal_destroy().connect([window] { delete window; }, /*after=*/true);
 
+  // The theme defines the palette's colour names, which the application stylesheet uses.
+  marl::theme::set_message_handler([](std::string_view text) { report(text); });
+  marl::theme::apply_and_watch_theme();
   marl::theme::load_stylesheet(kStylesheet, application_slot());
+  if (const auto& errors = application_slot().last_errors(); !errors.empty())
+    report("GTK could not read {} part(s) of the application stylesheet (the first at {})",
+           errors.size(), errors.front());
 
-  const DisplayMode mode = DisplayMode::Normal;
+  const DisplayMode mode = config::mode(config::load_state());
   apply_display_mode(*window, mode);
 
   auto* stack = Gtk::make_managed<Gtk::Stack>();

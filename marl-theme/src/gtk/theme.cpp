@@ -56,17 +56,14 @@ ProviderSlot& theme_slot() {
 
 void apply_theme() {
   const fs::path path = runtime_stylesheet_path();
-  if (auto runtime = read_stylesheet(path)) {
-    load_stylesheet(*runtime, theme_slot());
-    const auto& errors = theme_slot().last_errors();
-    if (!errors.empty())
-      report(
-          std::format("{}: GTK could not read {} part(s) of the stylesheet (the first at {}); "
-                      "the rest is applied",
-                      path.string(), errors.size(), errors.front()));
-    return;
-  }
-  load_stylesheet(generate_stylesheet(load_theme_colors()), theme_slot());
+  const auto runtime = read_stylesheet(path);
+  load_stylesheet(runtime ? *runtime : generate_stylesheet(load_theme_colors()), theme_slot());
+  const auto& errors = theme_slot().last_errors();
+  if (!errors.empty())
+    report(std::format(
+        "{}: GTK could not read {} part(s) of the stylesheet (the first at {}); "
+        "the rest is applied",
+        runtime ? path.string() : "the generated theme", errors.size(), errors.front()));
 }
 
 Glib::RefPtr<Gio::FileMonitor> watch_runtime_stylesheet(std::function<void()> on_change) {
