@@ -47,13 +47,12 @@ std::optional<std::string> capture(const std::vector<std::string>& argv) {
 void collect_windows(const nlohmann::json& node, std::vector<SwayWindow>& out) {
   if (node.contains("app_id") && node["app_id"].is_string()) {
     const auto& r = node["rect"];
-    out.push_back(SwayWindow{node["app_id"].get<std::string>(),
-                             node.value("name", nlohmann::json("")).is_string()
-                                 ? node.value("name", std::string())
-                                 : std::string(),
-                             r["x"].get<int>(), r["y"].get<int>(), r["width"].get<int>(),
-                             r["height"].get<int>(), node.value("pid", 0),
-                             node.value("visible", false)});
+    out.push_back(SwayWindow{
+        node["app_id"].get<std::string>(),
+        node.value("name", nlohmann::json("")).is_string() ? node.value("name", std::string())
+                                                           : std::string(),
+        r["x"].get<int>(), r["y"].get<int>(), r["width"].get<int>(), r["height"].get<int>(),
+        node.value("pid", 0), node.value("visible", false)});
   }
   for (const char* key : {"nodes", "floating_nodes"})
     if (node.contains(key))

@@ -58,8 +58,7 @@ TEST_F(Lifecycle, SecondInvocationIsForwardedToThePrimary) {
   Process& second = run({"--suggest", "monitor-setup"});
   EXPECT_EQ(second.wait_exit(0ms), 0);
   EXPECT_TRUE(primary.running());
-  EXPECT_TRUE(wait_until([&] { return banner_ink() > 100; }))
-      << "the primary revealed the banner";
+  EXPECT_TRUE(wait_until([&] { return banner_ink() > 100; })) << "the primary revealed the banner";
   EXPECT_EQ(app_windows().size(), 1u);
   EXPECT_EQ(app_windows().at(0).pid, primary.pid());
 

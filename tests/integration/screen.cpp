@@ -42,7 +42,8 @@ std::optional<Image> read_png(const std::filesystem::path& path) {
 }
 
 std::optional<Image> capture_screen(const std::filesystem::path& path) {
-  Process grim({"grim", path.string()}, {}, path.parent_path() / (path.filename().string() + ".log"));
+  Process grim({"grim", path.string()}, {},
+               path.parent_path() / (path.filename().string() + ".log"));
   if (grim.wait_exit(5000ms) != 0) return std::nullopt;
   return read_png(path);
 }

@@ -85,9 +85,12 @@ TEST_F(MainWindowTest, ModeClassesReplaceEachOther) {
     std::vector<std::string> classes;
   };
   const Step steps[] = {
-      {DisplayMode::Dad, {"dad-mode"}},           {DisplayMode::Compact, {"compact-mode"}},
-      {DisplayMode::Beginner, {"beginner-mode"}}, {DisplayMode::Beginner, {"beginner-mode"}},
-      {DisplayMode::Normal, {}},                  {DisplayMode::Normal, {}},
+      {DisplayMode::Dad, {"dad-mode"}},
+      {DisplayMode::Compact, {"compact-mode"}},
+      {DisplayMode::Beginner, {"beginner-mode"}},
+      {DisplayMode::Beginner, {"beginner-mode"}},
+      {DisplayMode::Normal, {}},
+      {DisplayMode::Normal, {}},
   };
   for (const auto& s : steps) {
     apply_display_mode(*main_.window, s.mode);
