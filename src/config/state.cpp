@@ -31,9 +31,14 @@ std::optional<std::string> text_at(const StateFile& state, std::string_view tabl
 }
 
 bool store(StateFile& state) {
-  auto saved = save_toml(state.path, state.document);
-  if (!saved) report("couldn't write {}: {}", state.path.string(), saved.error().message());
-  return saved.has_value();
+  auto saved = state.backup_holds_unusable_file ? write_atomic(state.path, state.document.text())
+                                                : save_toml(state.path, state.document);
+  if (!saved) {
+    report("couldn't write {}: {}", state.path.string(), saved.error().message());
+    return false;
+  }
+  if (state.replaces_unusable_file) state.backup_holds_unusable_file = true;
+  return true;
 }
 
 struct Change {
@@ -67,7 +72,11 @@ std::filesystem::path state_file_path() { return config_dir() / "marlguide" / "s
 
 StateFile load_state() {
   const auto path = state_file_path();
-  return StateFile{read_toml_or_default("marlguide", path), path};
+  StateFile state{read_toml_or_default("marlguide", path), path};
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(path, ec);
+  state.replaces_unusable_file = !ec && size > 0 && state.document.text().empty();
+  return state;
 }
 
 DisplayMode mode(const StateFile& state) {

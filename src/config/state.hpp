@@ -16,6 +16,11 @@ namespace marlguide::config {
 struct StateFile {
   TomlDocument document;
   std::filesystem::path path;
+  // The file was there but could not be used (it did not parse or was not UTF-8), so the
+  // document is a fresh one. Its text goes to the backup at the first save, and later saves of
+  // this same load leave that backup alone instead of rotating the user's text away.
+  bool replaces_unusable_file = false;
+  bool backup_holds_unusable_file = false;
 };
 
 // A key binding the tour replaced for the time being: the key part in the compositor's form

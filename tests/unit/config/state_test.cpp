@@ -208,6 +208,27 @@ TEST_F(State, AnUnparsableFileIsBackedUpAndReplacedAtTheNextWrite) {
   EXPECT_EQ(read_file(backup_path(file())), "[general\nmode = \"dad\"\n");
 }
 
+TEST_F(State, AnUnusableFileStaysInTheBackupThroughEveryWriteOfThatLoad) {
+  for (const std::string& bad :
+       {std::string("[general\nmode = 1\n"), std::string("mode = \"\xff\"\n")}) {
+    SCOPED_TRACE(bad);
+    fs::remove(backup_path(file()));
+    write_file(file(), bad);
+    CaptureStderr();
+    StateFile s = load_state();
+    GetCapturedStderr();
+    set_onboarding_completed(s, false);
+    set_onboarding_step(s, 0);
+    EXPECT_EQ(read_file(file()), "onboarding = { completed = false, step = 0 }\n");
+    EXPECT_EQ(read_file(backup_path(file())), bad) << "the user's text is still there";
+
+    // A later load works on the program's own file and rotates the backup as usual.
+    StateFile next = load_state();
+    set_onboarding_step(next, 1);
+    EXPECT_EQ(read_file(backup_path(file())), "onboarding = { completed = false, step = 0 }\n");
+  }
+}
+
 // Runs `body` in a child process as an unprivileged user (when the test runs as root, whose
 // writes no permission bits stop) with standard error going to `err`. Returns the exit status.
 int as_unprivileged(const fs::path& err, const std::function<void()>& body) {
