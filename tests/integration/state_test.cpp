@@ -101,6 +101,17 @@ TEST_F(StateFile, AnUnparsableFileIsReportedOnceBackedUpAndTheWindowStillOpens) 
   EXPECT_EQ(read_file(state()), damaged) << "left in place until the next save";
 }
 
+TEST_F(StateFile, OnboardOverADamagedFileKeepsTheDamagedTextInTheBackup) {
+  const std::string damaged = "[onboarding]\nstep = = 3\n";
+  write_file(state(), damaged);
+  Process& p = start({"--onboard"});
+  EXPECT_TRUE(wait_until([&] {
+    return read_file(state()) == "onboarding = { completed = false, step = 0 }\n";
+  })) << read_file(state());
+  EXPECT_EQ(read_file(backup()), damaged) << "two writes, and the backup the message named stays";
+  EXPECT_THAT(p.stderr_text(), HasSubstr("failed to parse"));
+}
+
 TEST_F(StateFile, AFileThatIsNotUtf8IsQuietlyIgnored) {
   const std::string bytes = "[general]\nmode = \"d\xe4\x64\"\n";
   write_file(state(), bytes);
