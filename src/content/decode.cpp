@@ -6,6 +6,8 @@
 #include <set>
 #include <sstream>
 
+#include "util/message.hpp"
+
 namespace marlguide::content {
 
 std::string at(SourcePos pos) {
@@ -54,7 +56,8 @@ std::expected<toml::table, std::string> parse_toml(std::string_view text) {
     return toml::parse(text);
   } catch (const toml::parse_error& e) {
     const SourcePos pos{e.source().begin.line, e.source().begin.column};
-    const std::string_view description = e.description();
+    // The reader quotes the offending input as it is, line breaks included.
+    const std::string description = printable(e.description());
     // The reader words a key given twice as a redefinition of the quoted (dotted) key path.
     if (description.find("cannot redefine existing ") != std::string_view::npos) {
       const auto open = description.find('\'');
