@@ -63,7 +63,7 @@ std::expected<toml::table, std::string> parse_toml(std::string_view text) {
       const auto open = description.find('\'');
       const auto close = description.rfind('\'');
       if (open != std::string_view::npos && close > open) {
-        std::string_view path = description.substr(open + 1, close - open - 1);
+        std::string_view path = std::string_view(description).substr(open + 1, close - open - 1);
         if (const auto dot = path.rfind('.'); dot != std::string_view::npos)
           path.remove_prefix(dot + 1);
         return std::unexpected(std::format("duplicate field `{}`{}", path, at(pos)));
