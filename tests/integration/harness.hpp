@@ -24,7 +24,8 @@ fs::path source_root();
 fs::path build_root();
 fs::path marlguide_binary();
 
-// Polls `done` every 20 ms until it holds or the time is up; returns its last answer.
+// Polls `done` every 20 ms until it holds or the time is up; returns its last answer. The time
+// is multiplied by MARLGUIDE_TEST_TIME_SCALE when that is set.
 bool wait_until(const std::function<bool()>& done,
                 std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
 
