@@ -9,6 +9,7 @@
 #include "content/guides.hpp"
 #include "content/keybinds.hpp"
 #include "marl-theme/provider_slot.hpp"
+#include "ui/ask_view.hpp"
 #include "ui/home_view.hpp"
 #include "ui/learn_view.hpp"
 #include "ui/modes.hpp"
@@ -40,13 +41,6 @@ marl::theme::ProviderSlot& application_slot() {
   return slot;
 }
 
-// An empty page for views that have no content yet.
-Gtk::Widget* empty_page() {
-  auto* page = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 0);
-  page->add_css_class("view-content");
-  return page;
-}
-
 }  // namespace
 
 std::string_view application_stylesheet() { return kStylesheet; }
@@ -74,10 +68,10 @@ MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
   stack->set_vexpand(true);
   stack->set_transition_type(Gtk::StackTransitionType::SLIDE_LEFT_RIGHT);
 
-  HomeView home = build_home_view(*window, mode);
+  HomeView home = build_home_view(*keybinds, *window, mode);
   stack->add(*home.root, "home", "Home");
   stack->add(*learn_view(*guides, *keybinds, mode), "learn", "Learn");
-  stack->add(*empty_page(), "ask", "Ask");
+  stack->add(*ask_view(guides, keybinds, mode), "ask", "Ask");
   stack->set_visible_child("home");
 
   auto* switcher = Gtk::make_managed<Gtk::StackSwitcher>();
