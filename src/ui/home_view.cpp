@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "config/state.hpp"
 #include "services/exec.hpp"
 #include "ui/accessible.hpp"
 #include "ui/keybind_viewer.hpp"
@@ -50,7 +51,10 @@ Gtk::Widget* header_row(Gtk::Window& main_window, DisplayMode mode) {
   // The window outlives its pages, so a plain pointer is safe here.
   Gtk::Window* window = &main_window;
   mode_switch->property_selected().signal_changed().connect([mode_switch, window] {
-    apply_display_mode(*window, mode_from_position(mode_switch->get_selected()));
+    const DisplayMode chosen = mode_from_position(mode_switch->get_selected());
+    apply_display_mode(*window, chosen);
+    config::StateFile state = config::load_state();
+    config::set_mode(state, chosen);
   });
   row->append(*mode_switch);
   return row;
@@ -129,6 +133,12 @@ HomeView build_home_view(const std::vector<content::Keybind>& keybinds, Gtk::Win
 
   auto* tour = Gtk::make_managed<Gtk::Button>("Replay the tour");
   tour->set_halign(Gtk::Align::START);
+  tour->signal_clicked().connect([] {
+    // From the beginning, whether or not it was finished before.
+    config::StateFile state = config::load_state();
+    config::set_onboarding_completed(state, false);
+    config::set_onboarding_step(state, 0);
+  });
   page->append(*tour);
 
   page->append(*keybinds_section(keybinds));

@@ -17,7 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "config/state.hpp"
 #include "gtk_app.hpp"
+#include "ui/window.hpp"
 #include "views.hpp"
 
 namespace marlguide::ui {
@@ -274,10 +276,48 @@ TEST_F(HomeViewTest, WizardButtonOpensTheWizardOverTheMainWindow) {
   EXPECT_THAT(testing::texts(*wizard->get_child()), ElementsAre("What's wrong?", "[No sound]"));
 }
 
+TEST_F(HomeViewTest, ReplayTheTourStartsOnboardingFromTheFirstStep) {
+  sandbox_.write(sandbox_.state_file().lexically_relative(sandbox_.dir()),
+                 "# mine\n[general]\nmode = \"dad\"\n\n[onboarding]\ncompleted = true\nstep = 4\n");
+  build();
+  click(as<Gtk::Button>(&part(4)));
+  const auto state = config::load_state();
+  EXPECT_FALSE(config::onboarding_completed(state));
+  EXPECT_EQ(config::onboarding_step(state), 0);
+  EXPECT_EQ(config::mode(state), config::DisplayMode::Dad) << "the rest of the file stays";
+  EXPECT_TRUE(testing::Sandbox::read(sandbox_.state_file()).starts_with("# mine\n"));
+  EXPECT_FALSE(window_->get_visible()) << "the main window is left as it was";
+}
+
 TEST_F(HomeViewTest, NoBindingsShowTheNote) {
   build(config::DisplayMode::Normal, {});
   EXPECT_THAT(testing::texts(part(5)),
               ElementsAre("Keybinds", "No binds.json found at ~/.config/hypr/binds.json"));
+}
+
+// Through the real main window: the chosen mode is written to the state file at once and is
+// the one a new window starts with.
+TEST(HomePageInTheMainWindow, ChosenModeIsRememberedForTheNextStart) {
+  testing::Sandbox sandbox;
+  const auto home_mode_switch = [](MainWindow& main) -> Gtk::DropDown& {
+    auto& page = as<Gtk::Box>(testing::scrolled_child(main.home_page));
+    return as<Gtk::DropDown>(children(*children(page).at(0)).at(1));
+  };
+
+  MainWindow first = build_main_window(testing::test_application());
+  EXPECT_EQ(home_mode_switch(first).get_selected(), 0u) << "no state file: Normal";
+  EXPECT_FALSE(fs::exists(sandbox.state_file())) << "showing the mode writes nothing";
+  home_mode_switch(first).set_selected(2);
+  EXPECT_TRUE(first.window->has_css_class("dad-mode"));
+  EXPECT_EQ(config::mode(config::load_state()), config::DisplayMode::Dad);
+  first.window->destroy();
+  testing::drain_main_loop();
+
+  MainWindow second = build_main_window(testing::test_application());
+  EXPECT_EQ(home_mode_switch(second).get_selected(), 2u);
+  EXPECT_TRUE(second.window->has_css_class("dad-mode"));
+  second.window->destroy();
+  testing::drain_main_loop();
 }
 
 }  // namespace
