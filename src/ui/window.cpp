@@ -3,8 +3,14 @@
 #include <gtkmm/box.h>
 #include <gtkmm/stackswitcher.h>
 
+#include <memory>
+#include <vector>
+
+#include "content/guides.hpp"
+#include "content/keybinds.hpp"
 #include "marl-theme/provider_slot.hpp"
 #include "ui/home_view.hpp"
+#include "ui/learn_view.hpp"
 #include "ui/modes.hpp"
 
 namespace marlguide::ui {
@@ -55,6 +61,11 @@ MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
 
   marl::theme::load_stylesheet(kStylesheet, application_slot());
 
+  // Read once per window; the views that keep them for searching share these holders.
+  const auto guides = std::make_shared<const std::vector<content::Guide>>(content::load_guides());
+  const auto keybinds =
+      std::make_shared<const std::vector<content::Keybind>>(content::load_keybinds());
+
   const DisplayMode mode = DisplayMode::Normal;
   apply_display_mode(*window, mode);
 
@@ -65,7 +76,7 @@ MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
 
   HomeView home = build_home_view(*window, mode);
   stack->add(*home.root, "home", "Home");
-  stack->add(*empty_page(), "learn", "Learn");
+  stack->add(*learn_view(*guides, *keybinds, mode), "learn", "Learn");
   stack->add(*empty_page(), "ask", "Ask");
   stack->set_visible_child("home");
 
