@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/options.hpp"
+#include "config/state.hpp"
 #include "ui/window.hpp"
 
 namespace marlguide::app {
@@ -64,14 +65,19 @@ int handle_command_line(const Glib::RefPtr<Gtk::Application>& app,
   if (auto request = screenshot_request(options)) {
     // Screenshot mode arrives with its own change.
   } else if (options.onboard) {
-    // Restarting the onboarding tour arrives with the tour.
+    config::StateFile state = config::load_state();
+    config::set_onboarding_completed(state, false);
+    config::set_onboarding_step(state, 0);
+    // Starting the tour on the window's display goes here once the tour exists.
   } else if (options.tour_event) {
     // Tour events arrive with the tour.
   } else if (options.suggest) {
     show_suggestion(main, *options.suggest);
     if (created) main.window->present();
   } else if (options.autostart) {
-    // The first-login check arrives with the state file and the tour.
+    if (!config::onboarding_completed(config::load_state())) {
+      // Starting the tour on the window's display goes here once the tour exists.
+    }
   } else {
     main.window->present();
   }

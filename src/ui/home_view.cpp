@@ -6,6 +6,7 @@
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/stringlist.h>
 
+#include "config/state.hpp"
 #include "ui/accessible.hpp"
 #include "ui/modes.hpp"
 
@@ -29,7 +30,10 @@ Gtk::Widget* header_row(Gtk::Window& main_window, DisplayMode mode) {
   // The window outlives its pages, so a plain pointer is safe here.
   Gtk::Window* window = &main_window;
   mode_switch->property_selected().signal_changed().connect([mode_switch, window] {
-    apply_display_mode(*window, mode_from_position(mode_switch->get_selected()));
+    const DisplayMode chosen = mode_from_position(mode_switch->get_selected());
+    apply_display_mode(*window, chosen);
+    config::StateFile state = config::load_state();
+    config::set_mode(state, chosen);
   });
   row->append(*mode_switch);
   return row;

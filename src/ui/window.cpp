@@ -6,12 +6,16 @@
 #include <memory>
 #include <vector>
 
+#include "config/state.hpp"
 #include "content/guides.hpp"
 #include "content/keybinds.hpp"
+#include "marl-theme/message.hpp"
 #include "marl-theme/provider_slot.hpp"
+#include "marl-theme/theme.hpp"
 #include "ui/home_view.hpp"
 #include "ui/learn_view.hpp"
 #include "ui/modes.hpp"
+#include "util/message.hpp"
 
 namespace marlguide::ui {
 namespace {
@@ -59,14 +63,20 @@ MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
   window->set_default_size(880, 600);
   window->signal_destroy().connect([window] { delete window; }, /*after=*/true);
 
+  // The theme defines the palette's colour names, which the application stylesheet uses.
+  marl::theme::set_message_handler([](std::string_view text) { report(text); });
+  marl::theme::apply_and_watch_theme();
   marl::theme::load_stylesheet(kStylesheet, application_slot());
+  if (const auto& errors = application_slot().last_errors(); !errors.empty())
+    report("GTK could not read {} part(s) of the application stylesheet (the first at {})",
+           errors.size(), errors.front());
 
   // Read once per window; the views that keep them for searching share these holders.
   const auto guides = std::make_shared<const std::vector<content::Guide>>(content::load_guides());
   const auto keybinds =
       std::make_shared<const std::vector<content::Keybind>>(content::load_keybinds());
 
-  const DisplayMode mode = DisplayMode::Normal;
+  const DisplayMode mode = config::mode(config::load_state());
   apply_display_mode(*window, mode);
 
   auto* stack = Gtk::make_managed<Gtk::Stack>();
