@@ -121,10 +121,15 @@ void TourEngine::end_tour() {
   state_.reset();
 }
 
+void put_back_pending_rebind(StateStore& state, Compositor& compositor) {
+  const auto pending = state.pending_rebind();
+  if (!pending) return;
+  compositor.keyword_bind(pending->original);
+  state.clear_pending_rebind();
+}
+
 void TourEngine::restore_pending_rebind() {
-  if (auto pending = seams_.state.pending_rebind())
-    seams_.compositor.keyword_bind(pending->original);
-  seams_.state.clear_pending_rebind();
+  put_back_pending_rebind(seams_.state, seams_.compositor);
 }
 
 void TourEngine::render(bool centred_only) {

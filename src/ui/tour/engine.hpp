@@ -97,6 +97,12 @@ class Content {
 // What a step points at: a layer surface by namespace before a window by class.
 services::StepTarget step_target(const content::Step& step);
 
+// Puts back the user's binding that a step replaced, if one is recorded, and then forgets the
+// record. With nothing recorded the state file is left untouched: rewriting it on every start
+// would replace a damaged or unreadable file the user may still want, and push the previous
+// version out of its backup.
+void put_back_pending_rebind(StateStore& state, Compositor& compositor);
+
 class TourEngine {
  public:
   struct Seams {

@@ -52,35 +52,45 @@ class HyprlandCompositor final : public Compositor {
   }
 };
 
+// Each operation works on a freshly loaded state file, or on the one the caller already
+// loaded.
 class StateFileStore final : public StateStore {
+  config::StateFile* loaded_ = nullptr;
+
+  template <typename F>
+  auto with_state(F&& use) {
+    if (loaded_) return use(*loaded_);
+    config::StateFile fresh = config::load_state();
+    return use(fresh);
+  }
+
  public:
+  StateFileStore() = default;
+  explicit StateFileStore(config::StateFile& loaded) : loaded_(&loaded) {}
+
   std::int64_t onboarding_step() override {
-    return config::onboarding_step(config::load_state());
+    return with_state([](auto& s) { return config::onboarding_step(s); });
   }
   void set_onboarding_step(std::uint64_t index) override {
-    auto state = config::load_state();
-    config::set_onboarding_step(state, index);
+    with_state([&](auto& s) { config::set_onboarding_step(s, index); });
   }
   void set_onboarding_completed(bool completed) override {
-    auto state = config::load_state();
-    config::set_onboarding_completed(state, completed);
+    with_state([&](auto& s) { config::set_onboarding_completed(s, completed); });
   }
   std::optional<Pending> pending_rebind() override {
-    auto pending = config::pending_rebind(config::load_state());
+    auto pending = with_state([](auto& s) { return config::pending_rebind(s); });
     if (!pending) return std::nullopt;
     return Pending{std::move(pending->key), std::move(pending->original)};
   }
   bool set_pending_rebind(std::string_view key, std::string_view original) override {
-    auto state = config::load_state();
-    config::set_pending_rebind(state, key, original);
+    with_state([&](auto& s) { config::set_pending_rebind(s, key, original); });
     // The setter reports a failed write itself; what matters here is whether the record can
-    // be found again.
+    // be found in the file again.
     const auto stored = config::pending_rebind(config::load_state());
     return stored && stored->key == key && stored->original == original;
   }
   void clear_pending_rebind() override {
-    auto state = config::load_state();
-    config::clear_pending_rebind(state);
+    with_state([](auto& s) { config::clear_pending_rebind(s); });
   }
 };
 
@@ -128,6 +138,11 @@ void restart_tour(const Glib::RefPtr<Gdk::Display>& display) {
 void tour_event(std::string_view name) { tour().engine.event(name); }
 
 void restore_pending_rebind() { tour().engine.restore_pending_rebind(); }
+
+void restore_pending_rebind(config::StateFile& state) {
+  StateFileStore store(state);
+  put_back_pending_rebind(store, tour().compositor);
+}
 
 void shutdown_tour() {
   TourEngine& engine = tour().engine;

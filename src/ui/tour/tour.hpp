@@ -7,6 +7,8 @@
 
 #include <string_view>
 
+#include "config/state.hpp"
+
 namespace marlguide::ui::tour {
 
 // Starts the tour at the saved step on `display`; a tour already running is replaced by it.
@@ -21,8 +23,10 @@ void restart_tour(const Glib::RefPtr<Gdk::Display>& display);
 void tour_event(std::string_view name);
 
 // Puts back a key binding that a tour step replaced and that is still recorded in the state
-// file. Called before the main window is built and when the application shuts down.
+// file, and forgets the record. The file is only written when there was a record.
 void restore_pending_rebind();
+// The same on a state file the caller has loaded (and goes on using).
+void restore_pending_rebind(config::StateFile& state);
 
 // For the application's shutdown: puts back a replaced binding and takes a running tour off
 // the screen, leaving its saved progress as it is.

@@ -148,7 +148,7 @@ class FakeState final : public StateStore {
     return true;
   }
   void clear_pending_rebind() override {
-    if (pending) journal_.push_back("clear");
+    journal_.push_back("clear");
     pending.reset();
   }
 
