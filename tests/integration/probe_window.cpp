@@ -1,6 +1,6 @@
-// A plain window for tests to point the tour at: `probe-window APP_ID COLOUR` shows one
-// undecorated window of the given application id (the class the compositor reports), filled
-// with the CSS colour, until it is killed.
+// A plain window for tests to point the tour at: `probe-window APP_ID COLOUR [WIDTH HEIGHT]`
+// shows one undecorated window of the given application id (the class the compositor
+// reports), filled with the CSS colour and of the given default size, until it is killed.
 
 #include <gtkmm/application.h>
 #include <gtkmm/cssprovider.h>
@@ -10,11 +10,13 @@
 #include <string>
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: probe-window APP_ID COLOUR\n";
+  if (argc != 3 && argc != 5) {
+    std::cerr << "usage: probe-window APP_ID COLOUR [WIDTH HEIGHT]\n";
     return 2;
   }
   const std::string app_id = argv[1], colour = argv[2];
+  const int width = argc == 5 ? std::stoi(argv[3]) : -1;
+  const int height = argc == 5 ? std::stoi(argv[4]) : -1;
   auto app = Gtk::Application::create(app_id, Gio::Application::Flags::NON_UNIQUE);
   app->signal_activate().connect([&] {
     auto css = Gtk::CssProvider::create();
@@ -25,6 +27,7 @@ int main(int argc, char** argv) {
     window->set_decorated(false);
     window->set_title("probe " + app_id);
     window->add_css_class("probe");
+    window->set_default_size(width, height);
     app->add_window(*window);
     window->signal_hide().connect([window] { delete window; });
     window->present();

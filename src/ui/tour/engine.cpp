@@ -83,8 +83,7 @@ void TourEngine::enter_step(std::size_t i) {
   if (!seams_.compositor.target_present(step_target(step))) {
     arm_poll(i);
     if (step.launch)
-      state_->hint_source =
-          seams_.timers.after_seconds(kHintSeconds, [this, i] { hint_fired(i); });
+      state_->hint_source = seams_.timers.after_seconds(kHintSeconds, [this, i] { hint_fired(i); });
   }
   if (step.rebind_combo && step.success_event) install_rebind(step);
   if (!step.success_event && step.success_timeout_seconds) {
@@ -100,9 +99,10 @@ void TourEngine::install_rebind(const content::Step& step) {
   const auto match = content::find_keybind(state_->binds, *step.rebind_combo);
   if (!match) return;
   if (!safe_event_name(*step.success_event)) {
-    report("tour step {}: the event name {} may hold only letters, digits, '.', '_' and '-'; "
-           "its key is not rebound",
-           printable(step.id), printable(*step.success_event));
+    report(
+        "tour step {}: the event name {} may hold only letters, digits, '.', '_' and '-'; "
+        "its key is not rebound",
+        printable(step.id), printable(*step.success_event));
     return;
   }
   const auto rebind = temporary_rebind(match->combo, match->dispatcher, *step.success_event);

@@ -13,7 +13,7 @@ std::int32_t clamp32(std::int64_t v) {
       v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-constexpr std::int64_t kEdgeGap = 20;   // the card keeps this far from the monitor's edges
+constexpr std::int64_t kEdgeGap = 20;    // the card keeps this far from the monitor's edges
 constexpr std::int64_t kTargetGap = 12;  // and this far below the target it points at
 
 }  // namespace

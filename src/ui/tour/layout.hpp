@@ -20,7 +20,7 @@ struct CalloutPlan {
   bool hint_row = false;        // "Still there?" with "Show me"
   std::string counter;          // "Step 2 of 5"
   bool back_sensitive = false;
-  std::string main_label;  // "Next" or "Finish"
+  std::string main_label;   // "Next" or "Finish"
   bool focus_main = false;  // the main button takes the keyboard focus
 };
 

@@ -60,8 +60,8 @@ std::unique_ptr<Gtk::Window> mask_window(const Glib::RefPtr<Gdk::Monitor>& monit
 
 std::unique_ptr<Gtk::Window> full_mask(const Glib::RefPtr<Gdk::Monitor>& monitor) {
   auto window = mask_window(monitor);
-  anchor(*window, {GTK_LAYER_SHELL_EDGE_TOP, GTK_LAYER_SHELL_EDGE_BOTTOM,
-                   GTK_LAYER_SHELL_EDGE_LEFT, GTK_LAYER_SHELL_EDGE_RIGHT});
+  anchor(*window, {GTK_LAYER_SHELL_EDGE_TOP, GTK_LAYER_SHELL_EDGE_BOTTOM, GTK_LAYER_SHELL_EDGE_LEFT,
+                   GTK_LAYER_SHELL_EDGE_RIGHT});
   return window;
 }
 
@@ -105,8 +105,7 @@ Gtk::Button* button(const Glib::ustring& text, const Actions& actions,
 }
 
 void build_callout(StepOverlay& overlay, const Glib::RefPtr<Gdk::Monitor>& monitor,
-                   const RenderRequest& request, const CalloutPlan& plan,
-                   const Actions& actions) {
+                   const RenderRequest& request, const CalloutPlan& plan, const Actions& actions) {
   auto window = layer_window(monitor, Keyboard::OnDemand);
   if (plan.margins) {
     anchor(*window, {GTK_LAYER_SHELL_EDGE_LEFT, GTK_LAYER_SHELL_EDGE_TOP});
@@ -150,6 +149,12 @@ void build_callout(StepOverlay& overlay, const Glib::RefPtr<Gdk::Monitor>& monit
   buttons->append(*overlay.next);
   card->append(*buttons);
   window->set_child(*card);
+  // Left to itself the window would take the natural width of the longest line of text; the
+  // card's placement counts on it being this wide, with the text wrapped to it.
+  int min_height = 0, height = 0, min_baseline = 0, baseline = 0;
+  card->measure(Gtk::Orientation::VERTICAL, kCalloutWidth, min_height, height, min_baseline,
+                baseline);
+  window->set_default_size(kCalloutWidth, height);
 
   // Escape leaves the tour from the keyboard, as "Skip tour" does with the pointer.
   auto keys = Gtk::ShortcutController::create();

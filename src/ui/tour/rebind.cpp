@@ -9,8 +9,8 @@ namespace marlguide::ui::tour {
 
 bool safe_event_name(std::string_view name) {
   return !name.empty() && std::ranges::all_of(name, [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '.' || c == '_' || c == '-';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '_' || c == '-';
   });
 }
 

@@ -47,9 +47,7 @@ class HyprlandCompositor final : public Compositor {
     return services::target_present(target);
   }
   void keyword_bind(std::string_view binding) override { services::keyword_bind(binding); }
-  void launch_detached(std::string_view command) override {
-    services::launch_detached(command);
-  }
+  void launch_detached(std::string_view command) override { services::launch_detached(command); }
 };
 
 // Each operation works on a freshly loaded state file, or on the one the caller already
@@ -119,13 +117,13 @@ Tour& tour() {
 
 void start_tour(const Glib::RefPtr<Gdk::Display>& display) {
   TourEngine& engine = tour().engine;
-  engine.start(std::make_unique<OverlayWindows>(
-      display, TourActions{
-                   .back = [&engine] { engine.previous_step(); },
-                   .next = [&engine] { engine.next_step(); },
-                   .skip = [&engine] { engine.skip(); },
-                   .show_me = [&engine] { engine.show_me(); },
-               }));
+  engine.start(
+      std::make_unique<OverlayWindows>(display, TourActions{
+                                                    .back = [&engine] { engine.previous_step(); },
+                                                    .next = [&engine] { engine.next_step(); },
+                                                    .skip = [&engine] { engine.skip(); },
+                                                    .show_me = [&engine] { engine.show_me(); },
+                                                }));
 }
 
 void restart_tour(const Glib::RefPtr<Gdk::Display>& display) {

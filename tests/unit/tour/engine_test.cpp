@@ -90,8 +90,8 @@ class FakeOverlay final : public Overlay {
     if (showing_) --screen_.overlays_showing;
   }
   void render(const RenderRequest& r) override {
-    screen_.drawn.push_back({r.step.id, r.index, r.count, r.last, r.centred_only, r.confirmed,
-                             r.hint_due});
+    screen_.drawn.push_back(
+        {r.step.id, r.index, r.count, r.last, r.centred_only, r.confirmed, r.hint_due});
     screen_.journal->push_back("render " + r.step.id + (r.centred_only ? " centred" : ""));
     if (screen_.nowhere_to_draw) return;
     if (!showing_) ++screen_.overlays_showing;
@@ -207,9 +207,8 @@ TEST_F(TourEngineTest, StartsAtTheSavedStepClampedAsUnsigned) {
     std::int64_t saved;
     std::size_t entered;
   };
-  for (const auto [saved, entered] :
-       {Case{0, 0}, Case{2, 2}, Case{4, 4}, Case{7, 4}, Case{-1, 4},
-        Case{std::numeric_limits<std::int64_t>::min(), 4}}) {
+  for (const auto [saved, entered] : {Case{0, 0}, Case{2, 2}, Case{4, 4}, Case{7, 4}, Case{-1, 4},
+                                      Case{std::numeric_limits<std::int64_t>::min(), 4}}) {
     state.step = saved;
     start();
     ASSERT_TRUE(engine.active());
@@ -465,11 +464,10 @@ TEST_F(TemporaryRebindTest, TheRecordIsWrittenBeforeTheKeyIsReboundAndUndoneBefo
   start();
   journal.clear();
   engine.next_step();
-  EXPECT_THAT(journal,
-              ElementsAre("close", "step 1", "render launcher",
-                          "record SUPER,SPACE SUPER,SPACE,exec,fuzzel",
-                          "bind SUPER,SPACE,exec,sh -c 'fuzzel ; marlguide --tour-event "
-                          "launcher-opened'"));
+  EXPECT_THAT(journal, ElementsAre("close", "step 1", "render launcher",
+                                   "record SUPER,SPACE SUPER,SPACE,exec,fuzzel",
+                                   "bind SUPER,SPACE,exec,sh -c 'fuzzel ; marlguide --tour-event "
+                                   "launcher-opened'"));
   journal.clear();
   engine.next_step();
   EXPECT_THAT(journal, ElementsAre("bind SUPER,SPACE,exec,fuzzel", "clear", "close", "step 2",
@@ -527,7 +525,8 @@ TEST_F(TemporaryRebindTest, AnUnsafeEventNameNeverReachesTheCompositor) {
     start();
     const std::string err = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(state.pending, std::nullopt) << hostile;
-    for (const auto& line : journal) EXPECT_THAT(line, ::testing::Not(HasSubstr("bind"))) << hostile;
+    for (const auto& line : journal)
+      EXPECT_THAT(line, ::testing::Not(HasSubstr("bind"))) << hostile;
     EXPECT_THAT(err, HasSubstr("marlguide: tour step \"launcher\": the event name")) << hostile;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 

@@ -13,8 +13,8 @@ constexpr MonitorSize kFullHd{1920, 1080};
 class LayoutTest : public ::testing::Test {
  protected:
   RenderRequest request(std::size_t index, std::size_t count) {
-    return RenderRequest{.step = step_, .index = index, .count = count, .binds = binds_,
-                         .last = index + 1 >= count};
+    return RenderRequest{
+        .step = step_, .index = index, .count = count, .binds = binds_, .last = index + 1 >= count};
   }
   content::Step step_ = [] {
     content::Step s;

@@ -29,8 +29,7 @@ TEST(TourRebind, SingleQuotesInTheCommandAreClosedEscapedAndReopened) {
   const auto r = temporary_rebind("super + n", "exec,notify-send 'hi'", "E");
   ASSERT_TRUE(r.has_value());
   EXPECT_EQ(r->saved, "SUPER,N,exec,notify-send 'hi'");
-  EXPECT_EQ(r->binding,
-            "SUPER,N,exec,sh -c 'notify-send '\\''hi'\\'' ; marlguide --tour-event E'");
+  EXPECT_EQ(r->binding, "SUPER,N,exec,sh -c 'notify-send '\\''hi'\\'' ; marlguide --tour-event E'");
   EXPECT_EQ(escape_single_quotes("''"), "'\\'''\\''");
   EXPECT_EQ(escape_single_quotes("no quotes"), "no quotes");
 }
@@ -48,10 +47,10 @@ TEST(TourRebind, OnlyBindingsThatStartAProgramAreReplaced) {
 TEST(TourRebind, EventNamesOutsideTheSafeSetAreRefused) {
   for (const char* good : {"launcher-opened", "a", "Step_2.done", "--onboard", "0"})
     EXPECT_TRUE(safe_event_name(good)) << good;
-  for (const std::string& bad : std::vector<std::string>{
-           "", "x; touch /tmp/owned", "$(touch /tmp/owned)", "`id`", "a b", "a'b", "a\"b",
-        "a\nb", "a\\b", "a|b", "a&b", "a>b", "*", "a#b", "a,b", "$HOME", "caf\xc3\xa9",
-        std::string("a\0b", 3), "a\tb"}) {
+  for (const std::string& bad :
+       std::vector<std::string>{"", "x; touch /tmp/owned", "$(touch /tmp/owned)", "`id`", "a b",
+                                "a'b", "a\"b", "a\nb", "a\\b", "a|b", "a&b", "a>b", "*", "a#b",
+                                "a,b", "$HOME", "caf\xc3\xa9", std::string("a\0b", 3), "a\tb"}) {
     EXPECT_FALSE(safe_event_name(bad)) << bad;
     EXPECT_FALSE(temporary_rebind("super + e", "exec,thunar", bad).has_value()) << bad;
   }
