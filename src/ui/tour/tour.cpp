@@ -1,7 +1,5 @@
 #include "ui/tour/tour.hpp"
 
-#include <glibmm/main.h>
-
 #include <memory>
 
 #include "config/state.hpp"
