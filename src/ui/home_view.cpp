@@ -15,6 +15,7 @@
 #include "ui/keybind_viewer.hpp"
 #include "ui/modes.hpp"
 #include "ui/object_ref.hpp"
+#include "ui/tour/tour.hpp"
 #include "ui/troubleshoot_wizard.hpp"
 
 namespace marlguide::ui {
@@ -133,12 +134,8 @@ HomeView build_home_view(const std::vector<content::Keybind>& keybinds, Gtk::Win
 
   auto* tour = Gtk::make_managed<Gtk::Button>("Replay the tour");
   tour->set_halign(Gtk::Align::START);
-  tour->signal_clicked().connect([] {
-    // From the beginning, whether or not it was finished before.
-    config::StateFile state = config::load_state();
-    config::set_onboarding_completed(state, false);
-    config::set_onboarding_step(state, 0);
-  });
+  // From the first step, whether or not it was finished before; the main window stays as it is.
+  tour->signal_clicked().connect([window] { tour::restart_tour(window->get_display()); });
   page->append(*tour);
 
   page->append(*keybinds_section(keybinds));

@@ -16,6 +16,7 @@
 #include "ui/home_view.hpp"
 #include "ui/learn_view.hpp"
 #include "ui/modes.hpp"
+#include "ui/tour/tour.hpp"
 #include "util/message.hpp"
 
 namespace marlguide::ui {
@@ -50,6 +51,11 @@ marl::theme::ProviderSlot& application_slot() {
 std::string_view application_stylesheet() { return kStylesheet; }
 
 MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
+  // A tour that was cut short may have left one of the user's keys rebound. The state file is
+  // read once here for this and for the display mode.
+  config::StateFile state = config::load_state();
+  tour::restore_pending_rebind(state);
+
   // The window belongs to the application (GtkApplication keeps a reference for each of its
   // windows); closing it destroys it, which ends the run when it is the last one.
   auto* window = new Gtk::ApplicationWindow(app);
@@ -70,7 +76,7 @@ MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
   const auto keybinds =
       std::make_shared<const std::vector<content::Keybind>>(content::load_keybinds());
 
-  const DisplayMode mode = config::mode(config::load_state());
+  const DisplayMode mode = config::mode(state);
   apply_display_mode(*window, mode);
 
   auto* stack = Gtk::make_managed<Gtk::Stack>();

@@ -19,6 +19,9 @@
 
 #include "config/state.hpp"
 #include "gtk_app.hpp"
+#include "harness.hpp"
+#include "hyprctl_standin.hpp"
+#include "ui/tour/tour.hpp"
 #include "ui/window.hpp"
 #include "views.hpp"
 
@@ -276,17 +279,36 @@ TEST_F(HomeViewTest, WizardButtonOpensTheWizardOverTheMainWindow) {
   EXPECT_THAT(testing::texts(*wizard->get_child()), ElementsAre("What's wrong?", "[No sound]"));
 }
 
-TEST_F(HomeViewTest, ReplayTheTourStartsOnboardingFromTheFirstStep) {
+TEST_F(HomeViewTest, ReplayTheTourStartsItFromTheFirstStep) {
+  testing::HyprctlStandin standin(sandbox_.dir());
+  standin.install();
+  fs::create_directories(sandbox_.system_content() / "tours");
+  fs::copy_file(testing::source_root() / "content/tours/onboarding.toml",
+                sandbox_.system_content() / "tours/onboarding.toml");
   sandbox_.write(sandbox_.state_file().lexically_relative(sandbox_.dir()),
                  "# mine\n[general]\nmode = \"dad\"\n\n[onboarding]\ncompleted = true\nstep = 4\n");
   build();
   click(as<Gtk::Button>(&part(4)));
+
   const auto state = config::load_state();
   EXPECT_FALSE(config::onboarding_completed(state));
   EXPECT_EQ(config::onboarding_step(state), 0);
   EXPECT_EQ(config::mode(state), config::DisplayMode::Dad) << "the rest of the file stays";
   EXPECT_TRUE(testing::Sandbox::read(sandbox_.state_file()).starts_with("# mine\n"));
+
+  // The tour's card shows the first step.
+  const auto first_step_shown = [] {
+    for (auto* w : Gtk::Window::list_toplevels()) {
+      if (!w->has_css_class("tour-window") || !w->get_visible()) continue;
+      for (auto* label : testing::find_all<Gtk::Label>(*w))
+        if (label->get_text() == "Welcome to MOS") return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(loop_until(first_step_shown));
   EXPECT_FALSE(window_->get_visible()) << "the main window is left as it was";
+  tour::shutdown_tour();
+  testing::drain_main_loop();
 }
 
 TEST_F(HomeViewTest, NoBindingsShowTheNote) {
