@@ -29,11 +29,17 @@ std::string widget_rules(const DesignTokens& t) {
   rule(".page-title", "font-size: 1.4em; font-weight: bold;");
   rule(".heading", "font-weight: bold; opacity: 0.85;");
   rule(".page-subtitle", std::format("opacity: 0.7; font-size: {}px;", small));
+  // GTK's own theme paints buttons with a light gradient image over their background colour;
+  // without clearing it every button stays light under light ink and reads as a blank box.
   rule("button", std::format("background-color: @surface; color: @on-surface; border: none; "
-                             "border-radius: {}px; padding: {}px {}px;",
+                             "border-radius: {}px; padding: {}px {}px; background-image: none; "
+                             "box-shadow: none;",
                              r, s, l));
   rule("button:hover", "background-color: alpha(@on-surface, 0.14);");
   rule("button:active", "background-color: alpha(@on-surface, 0.20);");
+  // Clearing the image also clears GTK's mark of a pressed toggle, such as the page switcher's
+  // current page, so the theme marks it itself.
+  rule("button:checked", "background-color: @accent; color: @on-accent;");
   rule("button:disabled", "opacity: 0.5;");
   rule("button.flat", "background-color: transparent; color: @on-bg;");
   rule("button.suggested-action", "background-color: @accent; color: @on-accent;");

@@ -12,9 +12,11 @@
 #include "marl-theme/message.hpp"
 #include "marl-theme/provider_slot.hpp"
 #include "marl-theme/theme.hpp"
+#include "ui/ask_view.hpp"
 #include "ui/home_view.hpp"
 #include "ui/learn_view.hpp"
 #include "ui/modes.hpp"
+#include "ui/tour/tour.hpp"
 #include "util/message.hpp"
 
 namespace marlguide::ui {
@@ -44,24 +46,22 @@ marl::theme::ProviderSlot& application_slot() {
   return slot;
 }
 
-// An empty page for views that have no content yet.
-Gtk::Widget* empty_page() {
-  auto* page = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 0);
-  page->add_css_class("view-content");
-  return page;
-}
-
 }  // namespace
 
 std::string_view application_stylesheet() { return kStylesheet; }
 
 MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
+  // A tour that was cut short may have left one of the user's keys rebound. The state file is
+  // read once here for this and for the display mode.
+  config::StateFile state = config::load_state();
+  tour::restore_pending_rebind(state);
+
   // The window belongs to the application (GtkApplication keeps a reference for each of its
-  // windows); closing it destroys it, which ends the run when it is the last one.
-  auto* window = new Gtk::ApplicationWindow(app);
+  // windows); closing it destroys it, which ends the run when it is the last one. Managed, so
+  // gtkmm deletes the wrapper when GTK destroys the window.
+  auto* window = Gtk::make_managed<Gtk::ApplicationWindow>(app);
   window->set_title("MOS Help");
   window->set_default_size(880, 600);
-  window->signal_destroy().connect([window] { delete window; }, /*after=*/true);
 
   // The theme defines the palette's colour names, which the application stylesheet uses.
   marl::theme::set_message_handler([](std::string_view text) { report(text); });
@@ -76,7 +76,7 @@ MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
   const auto keybinds =
       std::make_shared<const std::vector<content::Keybind>>(content::load_keybinds());
 
-  const DisplayMode mode = config::mode(config::load_state());
+  const DisplayMode mode = config::mode(state);
   apply_display_mode(*window, mode);
 
   auto* stack = Gtk::make_managed<Gtk::Stack>();
@@ -84,10 +84,10 @@ MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
   stack->set_vexpand(true);
   stack->set_transition_type(Gtk::StackTransitionType::SLIDE_LEFT_RIGHT);
 
-  HomeView home = build_home_view(*window, mode);
+  HomeView home = build_home_view(*keybinds, *window, mode);
   stack->add(*home.root, "home", "Home");
   stack->add(*learn_view(*guides, *keybinds, mode), "learn", "Learn");
-  stack->add(*empty_page(), "ask", "Ask");
+  stack->add(*ask_view(guides, keybinds, mode), "ask", "Ask");
   stack->set_visible_child("home");
 
   auto* switcher = Gtk::make_managed<Gtk::StackSwitcher>();

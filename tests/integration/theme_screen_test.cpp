@@ -63,5 +63,26 @@ TEST_F(ThemeOnScreen, ARuntimeStylesheetRethemesTheRunningWindowAndItsRemovalRes
   EXPECT_THAT(p.stderr_text(), Not(HasSubstr("CRITICAL")));
 }
 
+TEST_F(ThemeOnScreen, ButtonsTakeThePaletteAndTheCurrentPageIsMarked) {
+  start({});
+  ASSERT_TRUE(wait_for_windows(1));
+  ASSERT_TRUE(window_becomes(0x0c0c0c));
+  auto shot = capture_screen(home() / "switcher.png");
+  ASSERT_TRUE(shot);
+  const auto w = app_windows().at(0);
+  // The page switcher is centred at the top; its three buttons share its width. Sample each
+  // button in its top padding, above the label.
+  const int centre = w.x + w.width / 2, y = w.y + 13;
+  const std::uint32_t home_button = shot->at(centre - 133, y);
+  const std::uint32_t learn_button = shot->at(centre, y);
+  const auto brightest = [](std::uint32_t c) {
+    return std::max({c >> 16 & 0xff, c >> 8 & 0xff, c & 0xff});
+  };
+  // GTK's own light button image must not cover the palette's dark surface, or the light ink
+  // of the labels would vanish on it.
+  EXPECT_LT(brightest(learn_button), 0x60u) << std::hex << learn_button;
+  EXPECT_NE(home_button, learn_button) << "the current page stands out";
+}
+
 }  // namespace
 }  // namespace marlguide::testing
