@@ -88,7 +88,8 @@ void TomlFields::wrong_type(std::string_view key, const toml::node& node,
 
 void TomlFields::invalid_value(std::string_view key, std::string_view message) const {
   const auto* node = find(key);
-  throw DecodeError{std::format("invalid value for `{}`: {}{}", key, message,
+  // The message may quote the value as written, which can hold line breaks.
+  throw DecodeError{std::format("invalid value for `{}`: {}{}", key, printable(message),
                                 at(node ? pos_of(*node) : pos_of(*table_)))};
 }
 

@@ -70,6 +70,7 @@ TEST(GuideMeta, RejectsBadValues) {
       // The reader quotes the character it saw; a line break stays on the message's one line.
       {"title = i\n", "saw 'i\\n' at line 1"},
       {"title = i\x1B", "saw 'i\\x1B'"},
+      {"title = 'a'\ndifficulty = \"\\n\"", "unknown variant `\\n`"},
   };
   for (const auto& c : cases) {
     auto got = parse_guide_meta(c.text);
