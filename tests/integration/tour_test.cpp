@@ -287,18 +287,23 @@ class TourTest : public AppTest {
     return std::nullopt;
   }
 
-  // Floats the probe at the rectangle and waits until sway has it there.
+  // Floats the probe at the rectangle and waits until sway has it there. A window still busy
+  // with its first frames can miss the resize, so the commands are given again until it holds.
   SwayWindow place(const char* app_id, int x, int y, int w, int h) {
     const std::string criteria = std::string("[app_id=") + app_id + "]";
-    EXPECT_TRUE(swaymsg({criteria, "floating", "enable"}));
-    EXPECT_TRUE(swaymsg({criteria, "resize", "set", std::to_string(w), std::to_string(h)}));
-    EXPECT_TRUE(swaymsg({criteria, "move", "position", std::to_string(x), std::to_string(y)}));
     std::optional<SwayWindow> placed;
-    EXPECT_TRUE(wait_until([&] {
-      placed = window_of(app_id);
-      return placed && placed->x == x && placed->y == y && placed->width == w &&
-             placed->height == h;
-    }));
+    bool there = false;
+    for (int attempt = 0; attempt < 3 && !there; ++attempt) {
+      EXPECT_TRUE(swaymsg({criteria, "floating", "enable"}));
+      EXPECT_TRUE(swaymsg({criteria, "resize", "set", std::to_string(w), std::to_string(h)}));
+      EXPECT_TRUE(swaymsg({criteria, "move", "position", std::to_string(x), std::to_string(y)}));
+      there = wait_until([&] {
+        placed = window_of(app_id);
+        return placed && placed->x == x && placed->y == y && placed->width == w &&
+               placed->height == h;
+      });
+    }
+    EXPECT_TRUE(there) << app_id << " did not take its place";
     return placed.value_or(SwayWindow{});
   }
 
