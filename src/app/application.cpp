@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/options.hpp"
+#include "app/screenshot.hpp"
 #include "ui/window.hpp"
 
 namespace marlguide::app {
@@ -62,7 +63,7 @@ int handle_command_line(const Glib::RefPtr<Gtk::Application>& app,
   const ui::MainWindow main = *slot.main;
 
   if (auto request = screenshot_request(options)) {
-    // Screenshot mode arrives with its own change.
+    start_screenshot(main, *request);
   } else if (options.onboard) {
     // Restarting the onboarding tour arrives with the tour.
   } else if (options.tour_event) {
