@@ -7,7 +7,12 @@
 #include <vector>
 
 #include "app/options.hpp"
+<<<<<<< HEAD
 #include "app/screenshot.hpp"
+=======
+#include "config/state.hpp"
+#include "ui/tour/tour.hpp"
+>>>>>>> main
 #include "ui/window.hpp"
 
 namespace marlguide::app {
@@ -61,18 +66,19 @@ int handle_command_line(const Glib::RefPtr<Gtk::Application>& app,
     slot.main->window->signal_destroy().connect([] { main_window_slot().main.reset(); });
   }
   const ui::MainWindow main = *slot.main;
+  const Glib::RefPtr<Gdk::Display> display = main.window->get_display();
 
   if (auto request = screenshot_request(options)) {
     start_screenshot(main, *request);
   } else if (options.onboard) {
-    // Restarting the onboarding tour arrives with the tour.
+    ui::tour::restart_tour(display);
   } else if (options.tour_event) {
-    // Tour events arrive with the tour.
+    ui::tour::tour_event(*options.tour_event);
   } else if (options.suggest) {
     show_suggestion(main, *options.suggest);
     if (created) main.window->present();
   } else if (options.autostart) {
-    // The first-login check arrives with the state file and the tour.
+    if (!config::onboarding_completed(config::load_state())) ui::tour::start_tour(display);
   } else {
     main.window->present();
   }
@@ -96,6 +102,8 @@ int run_application(int argc, char** argv) {
         return handle_command_line(Glib::make_refptr_for_instance(raw), command_line);
       },
       false);
+  // A key binding a tour step replaced goes back before the process ends.
+  app->signal_shutdown().connect([] { ui::tour::shutdown_tour(); });
   app->run(argc, argv);
   return 0;
 }

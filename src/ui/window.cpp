@@ -3,9 +3,21 @@
 #include <gtkmm/box.h>
 #include <gtkmm/stackswitcher.h>
 
+#include <memory>
+#include <vector>
+
+#include "config/state.hpp"
+#include "content/guides.hpp"
+#include "content/keybinds.hpp"
+#include "marl-theme/message.hpp"
 #include "marl-theme/provider_slot.hpp"
+#include "marl-theme/theme.hpp"
+#include "ui/ask_view.hpp"
 #include "ui/home_view.hpp"
+#include "ui/learn_view.hpp"
 #include "ui/modes.hpp"
+#include "ui/tour/tour.hpp"
+#include "util/message.hpp"
 
 namespace marlguide::ui {
 namespace {
@@ -34,18 +46,16 @@ marl::theme::ProviderSlot& application_slot() {
   return slot;
 }
 
-// An empty page for views that have no content yet.
-Gtk::Widget* empty_page() {
-  auto* page = Gtk::make_managed<Gtk::Box>(Gtk::Orientation::VERTICAL, 0);
-  page->add_css_class("view-content");
-  return page;
-}
-
 }  // namespace
 
 std::string_view application_stylesheet() { return kStylesheet; }
 
 MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
+  // A tour that was cut short may have left one of the user's keys rebound. The state file is
+  // read once here for this and for the display mode.
+  config::StateFile state = config::load_state();
+  tour::restore_pending_rebind(state);
+
   // The window belongs to the application (GtkApplication keeps a reference for each of its
   // windows); closing it destroys it, which ends the run when it is the last one.
   auto* window = new Gtk::ApplicationWindow(app);
@@ -53,9 +63,20 @@ MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
   window->set_default_size(880, 600);
   window->signal_destroy().connect([window] { delete window; }, /*after=*/true);
 
+  // The theme defines the palette's colour names, which the application stylesheet uses.
+  marl::theme::set_message_handler([](std::string_view text) { report(text); });
+  marl::theme::apply_and_watch_theme();
   marl::theme::load_stylesheet(kStylesheet, application_slot());
+  if (const auto& errors = application_slot().last_errors(); !errors.empty())
+    report("GTK could not read {} part(s) of the application stylesheet (the first at {})",
+           errors.size(), errors.front());
 
-  const DisplayMode mode = DisplayMode::Normal;
+  // Read once per window; the views that keep them for searching share these holders.
+  const auto guides = std::make_shared<const std::vector<content::Guide>>(content::load_guides());
+  const auto keybinds =
+      std::make_shared<const std::vector<content::Keybind>>(content::load_keybinds());
+
+  const DisplayMode mode = config::mode(state);
   apply_display_mode(*window, mode);
 
   auto* stack = Gtk::make_managed<Gtk::Stack>();
@@ -63,10 +84,10 @@ MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
   stack->set_vexpand(true);
   stack->set_transition_type(Gtk::StackTransitionType::SLIDE_LEFT_RIGHT);
 
-  HomeView home = build_home_view(*window, mode);
+  HomeView home = build_home_view(*keybinds, *window, mode);
   stack->add(*home.root, "home", "Home");
-  stack->add(*empty_page(), "learn", "Learn");
-  stack->add(*empty_page(), "ask", "Ask");
+  stack->add(*learn_view(*guides, *keybinds, mode), "learn", "Learn");
+  stack->add(*ask_view(guides, keybinds, mode), "ask", "Ask");
   stack->set_visible_child("home");
 
   auto* switcher = Gtk::make_managed<Gtk::StackSwitcher>();

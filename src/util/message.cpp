@@ -5,15 +5,18 @@
 
 namespace marlguide {
 
-void report(std::string_view text) {
+void report_as(std::string_view program, std::string_view text) {
   std::string line;
-  line.reserve(text.size() + 12);
-  line.append("marlguide: ");
+  line.reserve(program.size() + text.size() + 3);
+  line.append(program);
+  line.append(": ");
   // A message is one line: embedded line breaks would split it.
   for (char c : text) line.push_back(c == '\n' || c == '\r' ? ' ' : c);
   line.push_back('\n');
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);
 }
+
+void report(std::string_view text) { report_as("marlguide", text); }
 
 }  // namespace marlguide

@@ -9,6 +9,10 @@ namespace marlguide {
 // the terminal goes through here so that each is a single, prefixed line.
 void report(std::string_view text);
 
+// The same single line under another program's name, for helpers that are told whose
+// messages they print.
+void report_as(std::string_view program, std::string_view text);
+
 template <typename... Args>
 void report(std::format_string<Args...> fmt, Args&&... args) {
   report(std::string_view{std::format(fmt, std::forward<Args>(args)...)});

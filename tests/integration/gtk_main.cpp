@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 #include <gtkmm/application.h>
 
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
 #include <thread>
 
 #include "gtk_app.hpp"
@@ -36,11 +40,18 @@ bool loop_until(const std::function<bool()>& done, std::chrono::milliseconds tim
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
+  // Windows built here read and write state and colours only in folders of their own.
+  char home[] = "/tmp/marlguide-gtk-test.XXXXXX";
+  if (mkdtemp(home) == nullptr) return 2;
+  setenv("XDG_CONFIG_HOME", (std::string(home) + "/config").c_str(), 1);
+  setenv("XDG_CACHE_HOME", (std::string(home) + "/cache").c_str(), 1);
   auto& app = marlguide::testing::test_application();
   app = Gtk::Application::create("com.marlworks.marlguide.tests",
                                  Gio::Application::Flags::NON_UNIQUE);
   app->register_application();
   const int status = RUN_ALL_TESTS();
   app.reset();
+  std::error_code ignored;
+  std::filesystem::remove_all(home, ignored);
   return status;
 }

@@ -14,9 +14,10 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-// The banner sits below the header row of the Home page; its band is plain background until
-// the banner is revealed.
-constexpr int kBannerTop = 118, kBannerHeight = 50, kBannerWidth = 600;
+// The banner sits below the header row of the Home page. While it is hidden the "Quick fixes"
+// heading moves up into its band, at the left; right of the heading the band is plain
+// background until the banner is revealed.
+constexpr int kBannerLeft = 150, kBannerTop = 118, kBannerHeight = 50, kBannerWidth = 600;
 
 class Lifecycle : public AppTest {
  protected:
@@ -26,7 +27,8 @@ class Lifecycle : public AppTest {
     auto windows = app_windows();
     if (windows.size() != 1) return -1;
     const auto& w = windows[0];
-    return shot->count_unlike_corner(w.x + 4, w.y + kBannerTop, kBannerWidth, kBannerHeight);
+    return shot->count_unlike_corner(w.x + kBannerLeft, w.y + kBannerTop, kBannerWidth,
+                                     kBannerHeight);
   }
 
   void expect_clean_stderr(const Process& p) {

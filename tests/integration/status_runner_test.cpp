@@ -130,18 +130,22 @@ TEST_F(StatusRunner, SameCommandStartedTwiceRunsTwiceAtTheSameTime) {
   // Each run waits for a file that is made only once both have started; runs one after the
   // other would never get there.
   const auto cmd = "cd '" + dir_.string() +
-                   "' && echo started >> starts && while [ ! -e go ]; do sleep 0.02; done";
+                   "' && echo started >> starts && while [ ! -e go ]; do sleep 0.02; done"
+                   " && echo ended >> ends";
   run_named_with_status("Fix", cmd, label_);
   run_named_with_status("Fix", cmd, label_);
-  const auto starts = [&] {
-    std::ifstream in(dir_ / "starts");
+  const auto lines = [&](const char* name) {
+    std::ifstream in(dir_ / name);
     int n = 0;
     for (std::string line; std::getline(in, line);) ++n;
     return n;
   };
-  EXPECT_TRUE(loop_until([&] { return starts() == 2; }));
+  EXPECT_TRUE(loop_until([&] { return lines("starts") == 2; }));
   std::ofstream{dir_ / "go"};
   EXPECT_EQ(outcome("Fix…"), "Fix: done.");
+  // Both shells must be gone before the folder is removed, or one would wait for "go"
+  // forever and hold the test's output open.
+  EXPECT_TRUE(loop_until([&] { return lines("ends") == 2; }));
 }
 
 TEST_F(StatusRunner, MissingShellShowsTheFailureAfterTheStartText) {

@@ -2,7 +2,10 @@
 
 #include <gtkmm/cssprovider.h>
 
+#include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace marl::theme {
 
@@ -17,9 +20,15 @@ class ProviderSlot {
   // The provider, or null before the first load.
   Glib::RefPtr<Gtk::CssProvider> provider() const { return provider_; }
 
+  // What GTK could not read in the last load, one "line:column: message" per problem (lines
+  // and columns from 1). The rest of the text was applied.
+  const std::vector<std::string>& last_errors() const { return *errors_; }
+
  private:
   friend void load_stylesheet(std::string_view css, ProviderSlot& slot);
   Glib::RefPtr<Gtk::CssProvider> provider_;
+  // Shared with the provider's error handler, which may outlive the slot at thread exit.
+  std::shared_ptr<std::vector<std::string>> errors_ = std::make_shared<std::vector<std::string>>();
 };
 
 // Loads the stylesheet into the slot's provider at application priority (600), adding the
