@@ -57,11 +57,11 @@ MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
   tour::restore_pending_rebind(state);
 
   // The window belongs to the application (GtkApplication keeps a reference for each of its
-  // windows); closing it destroys it, which ends the run when it is the last one.
-  auto* window = new Gtk::ApplicationWindow(app);
+  // windows); closing it destroys it, which ends the run when it is the last one. Managed, so
+  // gtkmm deletes the wrapper when GTK destroys the window.
+  auto* window = Gtk::make_managed<Gtk::ApplicationWindow>(app);
   window->set_title("MOS Help");
   window->set_default_size(880, 600);
-  window->signal_destroy().connect([window] { delete window; }, /*after=*/true);
 
   // The theme defines the palette's colour names, which the application stylesheet uses.
   marl::theme::set_message_handler([](std::string_view text) { report(text); });

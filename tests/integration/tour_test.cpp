@@ -220,6 +220,11 @@ class TourTest : public AppTest {
            {"mods", {"SUPER", "SHIFT"}},
            {"label", "Leave a mark"}}}}}.dump(2);
 
+    // The card and its buttons are found on screen by colour, so the test fixes them with a
+    // runtime stylesheet of its own instead of depending on the generated palette.
+    fs::create_directories(runtime_css_.parent_path());
+    std::ofstream(runtime_css_) << kTestTheme;
+
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     evidence_ = build_root() / "test-results" / "tour-evidence" / info->name();
     fs::remove_all(evidence_);
@@ -234,8 +239,21 @@ class TourTest : public AppTest {
     // A probe that "Show me" started belongs to no Process of this test.
     if (auto shown = window_of(kLate); shown && shown->pid > 0) ::kill(shown->pid, SIGTERM);
     EXPECT_TRUE(wait_until([] { return !window_of(kLate); }));
+    std::error_code ignored;
+    fs::remove(runtime_css_, ignored);
     AppTest::TearDown();
   }
+
+  static constexpr const char* kTestTheme =
+      "@define-color bg #0c0c0c;\n@define-color on-bg #f5f5f5;\n"
+      "@define-color surface #1c1c1c;\n@define-color on-surface #f5f5f5;\n"
+      "@define-color accent #3584e4;\n@define-color on-accent #ffffff;\n"
+      "@define-color green #33d17a;\n"
+      "window { background-color: @bg; color: @on-bg; }\n"
+      "button { background-image: none; background-color: #f0f0f0; color: #1c1c1c; }\n"
+      "button.flat { background-color: transparent; color: @on-surface; }\n"
+      "button.suggested-action { background-color: @accent; color: @on-accent; }\n";
+  const fs::path runtime_css_ = fs::path(std::getenv("XDG_RUNTIME_DIR")) / "marl" / "theme.css";
 
   fs::path pressed() const { return home() / "pressed"; }
   void write_state(const std::string& text) const {
