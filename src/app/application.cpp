@@ -7,12 +7,9 @@
 #include <vector>
 
 #include "app/options.hpp"
-<<<<<<< HEAD
 #include "app/screenshot.hpp"
-=======
 #include "config/state.hpp"
 #include "ui/tour/tour.hpp"
->>>>>>> main
 #include "ui/window.hpp"
 
 namespace marlguide::app {

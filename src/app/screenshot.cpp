@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "services/captured_run.hpp"
+#include "ui/troubleshoot_wizard.hpp"
 #include "util/message.hpp"
 
 namespace marlguide::app {
@@ -111,15 +112,33 @@ void start_screenshot(const ui::MainWindow& main, const ScreenshotRequest& reque
   }
   const std::string output = request.output;
   const std::uint32_t width = request.width, height = request.height;
+  Gtk::Window* window = main.window;
   if (page) {
     main.stack->set_visible_child(request.view);
-    Gtk::Window* window = main.window;
-    main.window->signal_map().connect([window, output, width, height] {
+    window->signal_map().connect([window, output, width, height] {
       after_first_paint(*window,
                         [output, width, height] { capture_after_settling(output, width, height); });
     });
+  } else {
+    // The wizard opens over the main window once that is on screen, and the capture waits
+    // for the wizard in turn.
+    window->signal_map().connect([window, output, width, height] {
+      after_first_paint(*window, [window, output, width, height] {
+        Glib::signal_timeout().connect_once(
+            [window, output, width, height] {
+              Gtk::Window* wizard = ui::build_wizard_window(*window);
+              wizard->signal_map().connect([wizard, output, width, height] {
+                after_first_paint(*wizard, [output, width, height] {
+                  capture_after_settling(output, width, height);
+                });
+              });
+              wizard->present();
+            },
+            kSettleMs);
+      });
+    });
   }
-  main.window->present();
+  window->present();
 }
 
 }  // namespace marlguide::app

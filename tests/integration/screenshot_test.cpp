@@ -45,6 +45,27 @@ TEST_F(Screenshot, EachPageIsCapturedIntoAFolderMadeForIt) {
   EXPECT_NE(shots[0].pixels, shots[2].pixels);
 }
 
+TEST_F(Screenshot, WizardIsCapturedOverTheMainWindow) {
+  const fs::path home_png = home() / "home.png", wizard_png = home() / "new" / "wizard.png";
+  ASSERT_EQ(run({"--screenshot", "home", "--output", home_png.string()}, 20000ms).wait_exit(0ms),
+            0);
+  Process& p = start({"--screenshot", "troubleshoot-wizard", "--output", wizard_png.string()});
+  // The main window comes first, then the wizard as a second window of the same process.
+  EXPECT_TRUE(wait_until(
+      [&] {
+        int mine = 0;
+        for (const auto& w : sway_windows()) mine += w.pid == p.pid();
+        return mine == 2;
+      },
+      10000ms));
+  ASSERT_EQ(p.wait_exit(20000ms), 0) << p.stderr_text();
+  EXPECT_EQ(p.stderr_text(), "");
+  auto home_img = read_png(home_png), wizard_img = read_png(wizard_png);
+  ASSERT_TRUE(home_img && wizard_img);
+  EXPECT_EQ(wizard_img->width, 1920);
+  EXPECT_NE(home_img->pixels, wizard_img->pixels) << "the wizard is on the picture";
+}
+
 TEST_F(Screenshot, SizeSetsTheCapturedRectangle) {
   const fs::path out = home() / "small.png";
   Process& p =
