@@ -5,6 +5,7 @@
 #include <format>
 #include <vector>
 
+#include "util/message.hpp"
 #include "util/utf8.hpp"
 
 namespace marlguide::config {
@@ -311,7 +312,7 @@ std::expected<TomlDocument, std::string> TomlDocument::parse(std::string text) {
     toml::table root = toml::parse(text);
     return TomlDocument(std::move(text), std::move(root));
   } catch (const toml::parse_error& e) {
-    return std::unexpected(std::format("{} at line {}, column {}", e.description(),
+    return std::unexpected(std::format("{} at line {}, column {}", printable(e.description()),
                                        e.source().begin.line, e.source().begin.column));
   }
 }
@@ -332,6 +333,8 @@ std::expected<void, std::string> TomlDocument::commit(std::string text,
 
 std::expected<TomlEdit, std::string> TomlDocument::set(std::string_view table, std::string_view key,
                                                        const TomlValue& value) {
+  if (!is_valid_utf8(table) || !is_valid_utf8(key))
+    return std::unexpected("the name to store is not valid UTF-8");
   auto value_text = format_value(value);
   if (!value_text) return std::unexpected(value_text.error());
   const std::string assignment = std::format("{} = {}", format_key(key), *value_text);

@@ -44,7 +44,8 @@ class TomlDocument {
   // table of the root, among the root's keys. A table name that holds a plain value has that
   // value replaced by an inline table (reported in the result). Refused, leaving the document
   // unchanged, where no single span can be rewritten: `table` is an array of tables, or `key`
-  // names a table written with headers or dotted keys.
+  // names a table written with headers or dotted keys; and where a name or the text to store is
+  // not valid UTF-8, which TOML cannot hold.
   std::expected<TomlEdit, std::string> set(std::string_view table, std::string_view key,
                                            const TomlValue& value);
 

@@ -6,6 +6,8 @@
 #include <set>
 #include <sstream>
 
+#include "util/message.hpp"
+
 namespace marlguide::content {
 
 std::string at(SourcePos pos) {
@@ -54,13 +56,14 @@ std::expected<toml::table, std::string> parse_toml(std::string_view text) {
     return toml::parse(text);
   } catch (const toml::parse_error& e) {
     const SourcePos pos{e.source().begin.line, e.source().begin.column};
-    const std::string_view description = e.description();
+    // The reader quotes the offending input as it is, line breaks included.
+    const std::string description = printable(e.description());
     // The reader words a key given twice as a redefinition of the quoted (dotted) key path.
     if (description.find("cannot redefine existing ") != std::string_view::npos) {
       const auto open = description.find('\'');
       const auto close = description.rfind('\'');
       if (open != std::string_view::npos && close > open) {
-        std::string_view path = description.substr(open + 1, close - open - 1);
+        std::string_view path = std::string_view(description).substr(open + 1, close - open - 1);
         if (const auto dot = path.rfind('.'); dot != std::string_view::npos)
           path.remove_prefix(dot + 1);
         return std::unexpected(std::format("duplicate field `{}`{}", path, at(pos)));
@@ -85,7 +88,8 @@ void TomlFields::wrong_type(std::string_view key, const toml::node& node,
 
 void TomlFields::invalid_value(std::string_view key, std::string_view message) const {
   const auto* node = find(key);
-  throw DecodeError{std::format("invalid value for `{}`: {}{}", key, message,
+  // The message may quote the value as written, which can hold line breaks.
+  throw DecodeError{std::format("invalid value for `{}`: {}{}", key, printable(message),
                                 at(node ? pos_of(*node) : pos_of(*table_)))};
 }
 

@@ -65,8 +65,20 @@ fs::path source_root() { return env_path("MARLGUIDE_SOURCE_ROOT"); }
 fs::path build_root() { return env_path("MARLGUIDE_BUILD_ROOT"); }
 fs::path marlguide_binary() { return build_root() / "marlguide"; }
 
+namespace {
+
+// Waits stretch by MARLGUIDE_TEST_TIME_SCALE (a whole number, default 1) where everything runs
+// slower, such as under the sanitizers.
+int time_scale() {
+  const char* text = std::getenv("MARLGUIDE_TEST_TIME_SCALE");
+  const int scale = text ? std::atoi(text) : 1;
+  return scale > 1 ? scale : 1;
+}
+
+}  // namespace
+
 bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  const auto deadline = std::chrono::steady_clock::now() + timeout * time_scale();
   while (true) {
     if (done()) return true;
     if (std::chrono::steady_clock::now() >= deadline) return false;

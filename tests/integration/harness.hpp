@@ -26,7 +26,8 @@ fs::path marlguide_binary();
 
 // Polls `done` every 20 ms until it holds or the time is up; returns its last answer. The
 // default bound is generous: a window's first frame on a cold cache on a loaded two-core
-// machine can take several seconds, and a passing wait returns as soon as it holds.
+// machine can take several seconds, and a passing wait returns as soon as it holds. The time
+// is multiplied by MARLGUIDE_TEST_TIME_SCALE when that is set.
 bool wait_until(const std::function<bool()>& done,
                 std::chrono::milliseconds timeout = std::chrono::milliseconds(20000));
 

@@ -522,7 +522,8 @@ TEST_F(TourTest, ARestartWithoutTheTourPutsTheBindingBackAndForgetsIt) {
   open_probe(kBackdrop, kWhite);
   write_state("onboarding = { step = 2 }\n");
   Process& first = start({"--autostart"});
-  EXPECT_TRUE(wait_until([&] { return pending().has_value(); }));
+  // The binding is recorded first and replaced right after; the kill comes once both are done.
+  EXPECT_TRUE(wait_until([&] { return pending().has_value() && binds().size() == 1; }));
   ::kill(first.pid(), SIGKILL);
   first.wait_exit();
 

@@ -146,6 +146,9 @@ class TourEngine {
 
  private:
   struct TourState {
+    // Declared by hand: clang judges a nested struct with member initializers not
+    // default-constructible while the enclosing class is still being defined.
+    TourState() {}
     std::vector<content::Step> steps;
     std::vector<content::Keybind> binds;
     std::unique_ptr<Overlay> overlay;

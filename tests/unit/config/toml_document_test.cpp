@@ -469,12 +469,27 @@ TEST(TomlEditHard, StructuresWithoutOneSpanAreRefusedAndLeftAlone) {
   }
 }
 
+TEST(TomlEditHard, NamesThatAreNotUtf8AreRefusedAndLeftAlone) {
+  for (const auto& [table, key] : {std::pair{"\xae", "mode"}, std::pair{"general", "\xff"}}) {
+    TomlDocument d = parsed("[general]\n");
+    auto edit = d.set(table, key, std::string("dad"));
+    ASSERT_FALSE(edit.has_value());
+    EXPECT_EQ(edit.error(), "the name to store is not valid UTF-8");
+    EXPECT_EQ(d.text(), "[general]\n");
+  }
+}
+
 TEST(TomlParse, ErrorsAreOneLineWithLineAndColumn) {
   auto bad = TomlDocument::parse("a = 1\nb = [1,\n");
   ASSERT_FALSE(bad.has_value());
   EXPECT_THAT(bad.error(), HasSubstr("line 2"));
   EXPECT_THAT(bad.error(), HasSubstr("column"));
   EXPECT_EQ(bad.error().find('\n'), std::string::npos);
+  // The reader quotes what it saw, here a line break, which stays an escape.
+  bad = TomlDocument::parse("i=i\n");
+  ASSERT_FALSE(bad.has_value());
+  EXPECT_EQ(bad.error().find('\n'), std::string::npos) << bad.error();
+  EXPECT_THAT(bad.error(), HasSubstr("\\n"));
   EXPECT_FALSE(TomlDocument::parse("[x]\n[x]\n").has_value()) << "strict: no table twice";
 }
 

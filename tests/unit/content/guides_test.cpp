@@ -67,6 +67,10 @@ TEST(GuideMeta, RejectsBadValues) {
       {"title = 'a'\ntags = ['x', 2]", "invalid type for `tags`"},
       {"title = 'a'\ntitle = 'b'", "duplicate field `title` at line 2"},
       {"title = 'a", "at line 1"},
+      // The reader quotes the character it saw; a line break stays on the message's one line.
+      {"title = i\n", "saw 'i\\n' at line 1"},
+      {"title = i\x1B", "saw 'i\\x1B'"},
+      {"title = 'a'\ndifficulty = \"\\n\"", "unknown variant `\\n`"},
   };
   for (const auto& c : cases) {
     auto got = parse_guide_meta(c.text);
