@@ -66,10 +66,11 @@ std::string widget_rules(const DesignTokens& t) {
   rule("scale trough highlight",
        std::format("background-color: @accent; border-radius: {}px; min-height: 6px;", pill));
   rule("scale slider", std::format("background-color: @on-bg; border-radius: {}px;", pill));
-  // Plain lists stay transparent; boxed lists read as cards.
-  rule("list, listbox", "background-color: transparent;");
+  // Plain lists stay transparent; boxed lists read as cards. Each sets its ink as well: GTK's
+  // own theme gives lists a dark text colour of its own, unreadable on the palette's fills.
+  rule("list, listbox", "background-color: transparent; color: inherit;");
   rule("list.boxed-list, listbox.boxed-list",
-       std::format("background-color: @surface; border-radius: {}px;", r));
+       std::format("background-color: @surface; color: @on-surface; border-radius: {}px;", r));
   rule("row", std::format("border-radius: {}px;", rs));
   rule("row:selected, list row:selected", "background-color: @accent; color: @on-accent;");
   rule(".sidebar", "background-color: @surface; color: @on-surface;");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/options.hpp"
+#include "app/screenshot.hpp"
 #include "config/state.hpp"
 #include "ui/tour/tour.hpp"
 #include "ui/window.hpp"
@@ -65,7 +66,7 @@ int handle_command_line(const Glib::RefPtr<Gtk::Application>& app,
   const Glib::RefPtr<Gdk::Display> display = main.window->get_display();
 
   if (auto request = screenshot_request(options)) {
-    // Screenshot mode arrives with its own change.
+    start_screenshot(main, *request);
   } else if (options.onboard) {
     ui::tour::restart_tour(display);
   } else if (options.tour_event) {

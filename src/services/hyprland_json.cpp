@@ -255,4 +255,10 @@ std::string bind_keys(std::string_view combo) {
   return keys;
 }
 
+std::string binding_keys(std::string_view combo) {
+  std::string keys = bind_keys(combo);
+  if (!keys.empty() && keys.find(',') == std::string::npos) keys.insert(keys.begin(), ',');
+  return keys;
+}
+
 }  // namespace marlguide::services

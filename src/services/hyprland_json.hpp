@@ -75,4 +75,9 @@ const Monitor* find_monitor(const std::vector<Monitor>& monitors, std::int32_t i
 // "SUPER_SHIFT,U". Empty when the text holds no key.
 std::string bind_keys(std::string_view combo);
 
+// The first two fields of a Hyprland binding, "MODS,KEY". A combination without modifiers gets
+// an empty modifier field (",F1"): Hyprland always reads the first field as the modifiers, so
+// "F1,exec,..." would be refused. Empty when the text holds no key.
+std::string binding_keys(std::string_view combo);
+
 }  // namespace marlguide::services

@@ -68,9 +68,8 @@ Gtk::MenuButton* rebind_button(const std::string& dispatcher) {
 std::optional<std::string> temporary_binding(std::string_view entry_text,
                                              std::string_view dispatcher) {
   if (content::trim_white_space(entry_text).empty()) return std::nullopt;
-  const std::string keys = services::bind_keys(entry_text);
+  const std::string keys = services::binding_keys(entry_text);
   if (keys.empty()) return std::nullopt;
-  if (keys.find(',') == std::string::npos) return std::format(",{},{}", keys, dispatcher);
   return std::format("{},{}", keys, dispatcher);
 }
 

@@ -33,7 +33,7 @@ std::optional<TemporaryRebind> temporary_rebind(std::string_view combo,
   if (!dispatcher || dispatcher->size() < kExec.size() || !dispatcher->starts_with(kExec))
     return std::nullopt;
   if (!safe_event_name(event)) return std::nullopt;
-  std::string keys = services::bind_keys(combo);
+  std::string keys = services::binding_keys(combo);
   if (keys.empty()) return std::nullopt;
   const std::string command = escape_single_quotes(std::string_view(*dispatcher).substr(5));
   std::string saved = std::format("{},{}", keys, *dispatcher);

@@ -172,5 +172,12 @@ TEST(BindKeys, TurnsCombinationsIntoTheKeyPartOfABinding) {
   for (const auto& c : cases) EXPECT_EQ(bind_keys(c.combo), c.keys) << '"' << c.combo << '"';
 }
 
+TEST(BindingKeys, AlwaysCarryTheModifierField) {
+  EXPECT_EQ(binding_keys("super + shift + u"), "SUPER_SHIFT,U");
+  EXPECT_EQ(binding_keys("print"), ",PRINT");
+  EXPECT_EQ(binding_keys("F1"), ",F1");
+  EXPECT_EQ(binding_keys(" + "), "");
+}
+
 }  // namespace
 }  // namespace marlguide::services

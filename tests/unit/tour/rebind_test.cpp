@@ -25,6 +25,13 @@ TEST(TourRebind, ReplacesTheUsersBindingWithOneThatAlsoReportsTheEvent) {
   EXPECT_EQ(r->binding, "SUPER,E,exec,sh -c 'thunar ; marlguide --tour-event files-opened'");
 }
 
+TEST(TourRebind, AKeyWithoutModifiersKeepsAnEmptyModifierField) {
+  const auto r = temporary_rebind("print", "exec,grim", "shot-taken");
+  ASSERT_TRUE(r.has_value());
+  EXPECT_EQ(r->saved, ",PRINT,exec,grim");
+  EXPECT_EQ(r->binding, ",PRINT,exec,sh -c 'grim ; marlguide --tour-event shot-taken'");
+}
+
 TEST(TourRebind, SingleQuotesInTheCommandAreClosedEscapedAndReopened) {
   const auto r = temporary_rebind("super + n", "exec,notify-send 'hi'", "E");
   ASSERT_TRUE(r.has_value());
