@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "temp_dir.hpp"
+#include "test_files.hpp"
 
 namespace marlguide::config {
 namespace {

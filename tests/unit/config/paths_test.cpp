@@ -7,13 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "temp_dir.hpp"
+#include "test_files.hpp"
 
 namespace marlguide::config {
 namespace {
 
 using std::nullopt;
-using testing::EnvGuard;
+using testing::ScopedEnv;
 
 std::string password_home() {
   const passwd* pw = ::getpwuid(::getuid());
@@ -44,7 +44,7 @@ TEST(Paths, FollowTheEnvironmentWithItsFallbacks) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EnvGuard home("HOME", c.home), cfg("XDG_CONFIG_HOME", c.xdg_config),
+    ScopedEnv home("HOME", c.home), cfg("XDG_CONFIG_HOME", c.xdg_config),
         cache("XDG_CACHE_HOME", c.xdg_cache);
     EXPECT_EQ(config_dir().native(), c.config);
     const auto got = cache_dir();

@@ -16,13 +16,13 @@
 #include <thread>
 
 #include "config/atomic_write.hpp"
-#include "temp_dir.hpp"
+#include "test_files.hpp"
 
 namespace marlguide::config {
 namespace {
 
-using testing::EnvGuard;
 using testing::read_file;
+using testing::ScopedEnv;
 using testing::TempDir;
 using testing::write_file;
 using ::testing::internal::CaptureStderr;
@@ -35,7 +35,7 @@ class State : public ::testing::Test {
   fs::path file() const { return config() / "marlguide" / "state.toml"; }
 
   TempDir dir_;
-  EnvGuard xdg_{"XDG_CONFIG_HOME", (dir_.path() / "config").string()};
+  ScopedEnv xdg_{"XDG_CONFIG_HOME", (dir_.path() / "config").string()};
 };
 
 TEST_F(State, LivesUnderTheConfigDirectory) { EXPECT_EQ(state_file_path(), file()); }

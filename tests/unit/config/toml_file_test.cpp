@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "config/atomic_write.hpp"
-#include "temp_dir.hpp"
+#include "test_files.hpp"
 
 namespace marlguide::config {
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "content/roots.hpp"
-#include "fixture.hpp"
+#include "test_files.hpp"
 
 namespace marlguide::content {
 namespace {
@@ -13,7 +13,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using testing::ScopedEnv;
 using testing::stderr_of;
-using testing::TempTree;
+using testing::TempDir;
 
 std::string meta(std::string_view title, std::string_view extra = "") {
   return std::format("title = \"{}\"\n{}", title, extra);
@@ -27,9 +27,9 @@ std::vector<std::string> keys(const std::vector<Guide>& guides) {
 
 class GuideLibrary : public ::testing::Test {
  protected:
-  std::vector<Guide> load() { return load_guides(system_.root(), user_.root()); }
-  TempTree system_;
-  TempTree user_;
+  std::vector<Guide> load() { return load_guides(system_.path(), user_.path()); }
+  TempDir system_;
+  TempDir user_;
 };
 
 TEST(GuideMeta, DefaultsAndAllFields) {
@@ -120,7 +120,7 @@ TEST_F(GuideLibrary, UserGuideReplacesSystemGuideByResolvedKey) {
   EXPECT_EQ(guides[1].meta.title, "User welcome");
   EXPECT_EQ(guide_text(guides[1], false), "user text");
   EXPECT_EQ(guides[2].meta.title, "User tour");
-  EXPECT_EQ(guides[2].path, user_.root() / "getting-started/tour");
+  EXPECT_EQ(guides[2].path, user_.path() / "getting-started/tour");
 }
 
 TEST_F(GuideLibrary, BrokenUserGuideLeavesSystemGuide) {
@@ -129,7 +129,7 @@ TEST_F(GuideLibrary, BrokenUserGuideLeavesSystemGuide) {
   std::vector<Guide> guides;
   const std::string err = stderr_of([&] { guides = load(); });
   ASSERT_EQ(guides.size(), 1u);
-  EXPECT_EQ(guides[0].path, system_.root() / "apps/files");
+  EXPECT_EQ(guides[0].path, system_.path() / "apps/files");
   EXPECT_THAT(err, HasSubstr("failed to parse, skipping"));
 }
 
@@ -146,7 +146,7 @@ TEST_F(GuideLibrary, OrdersByRankThenCategoryThenIdBytes) {
 
 TEST_F(GuideLibrary, FollowsSymlinksAndRepairsNames) {
   system_.write("real/guide/meta.toml", meta("Linked"));
-  std::filesystem::create_directory_symlink(system_.root() / "real", system_.root() / "apps");
+  std::filesystem::create_directory_symlink(system_.path() / "real", system_.path() / "apps");
   system_.write("misc/caf\xe9/meta.toml", meta("Latin-1 name"));
   const auto got = keys(load());
   EXPECT_THAT(got, ElementsAre("apps/guide", "misc/caf\xef\xbf\xbd", "real/guide"));
@@ -206,10 +206,10 @@ TEST(ContentRoots, SystemRootCanBeMovedForTests) {
     ScopedEnv moved("MARLGUIDE_CONTENT_DIR", "");
     EXPECT_EQ(system_content_dir(), "/usr/share/marlguide/content");
   }
-  TempTree tree;
+  TempDir tree;
   tree.write("apps/files/meta.toml", meta("Files"));
-  ScopedEnv moved("MARLGUIDE_CONTENT_DIR", tree.root().string());
-  ScopedEnv data("XDG_DATA_HOME", (tree.root() / "nobody").string());
+  ScopedEnv moved("MARLGUIDE_CONTENT_DIR", tree.path().string());
+  ScopedEnv data("XDG_DATA_HOME", (tree.path() / "nobody").string());
   EXPECT_THAT(keys(load_guides()), ElementsAre("apps/files"));
 }
 

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fixture.hpp"
+#include "test_files.hpp"
 
 namespace marlguide::content {
 namespace {
@@ -14,7 +14,7 @@ using ::testing::IsEmpty;
 using testing::ScopedEnv;
 using ::testing::StartsWith;
 using testing::stderr_of;
-using testing::TempTree;
+using testing::TempDir;
 
 std::vector<Keybind> parse_ok(std::string_view text) {
   auto binds = parse_keybinds(text);
@@ -115,9 +115,9 @@ TEST(Keybinds, DuplicatesInDifferentObjectsAreFine) {
 }
 
 TEST(Keybinds, LoadReportsOnceAndReadsFromHome) {
-  TempTree home;
-  ScopedEnv env("HOME", home.root().string());
-  EXPECT_EQ(keybinds_path(), home.root() / ".config/hypr/binds.json");
+  TempDir home;
+  ScopedEnv env("HOME", home.path().string());
+  EXPECT_EQ(keybinds_path(), home.path() / ".config/hypr/binds.json");
 
   std::string err = stderr_of([] { EXPECT_THAT(load_keybinds(), IsEmpty()); });
   EXPECT_EQ(err, "") << "a missing file is silent";

@@ -16,7 +16,7 @@
 #include "content/markdown.hpp"
 #include "content/symptoms.hpp"
 #include "content/tour.hpp"
-#include "fixture.hpp"
+#include "test_files.hpp"
 
 namespace marlguide::content {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "fixture.hpp"
+#include "test_files.hpp"
 
 namespace marlguide::content {
 namespace {
@@ -14,7 +14,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using testing::stderr_of;
-using testing::TempTree;
+using testing::TempDir;
 
 constexpr std::string_view kTwoNodes = R"(
 [[node]]
@@ -38,12 +38,12 @@ requires_confirm = true
 class SymptomLoading : public ::testing::Test {
  protected:
   SymptomTable load() {
-    const std::array<std::filesystem::path, 2> dirs{system_.root() / "_symptoms",
-                                                    user_.root() / "_symptoms"};
+    const std::array<std::filesystem::path, 2> dirs{system_.path() / "_symptoms",
+                                                    user_.path() / "_symptoms"};
     return load_symptoms(dirs);
   }
-  TempTree system_;
-  TempTree user_;
+  TempDir system_;
+  TempDir user_;
 };
 
 TEST(SymptomFile, DecodesNodesOptionsAndFix) {

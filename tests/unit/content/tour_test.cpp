@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "fixture.hpp"
+#include "test_files.hpp"
 
 namespace marlguide::content {
 namespace {
@@ -11,7 +11,7 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using testing::stderr_of;
-using testing::TempTree;
+using testing::TempDir;
 
 TEST(TourFile, DecodesEveryField) {
   auto steps = parse_tour(R"(
@@ -75,17 +75,17 @@ TEST(TourFile, ErrorsNameTheKey) {
 constexpr std::string_view kOneStep = "[[step]]\nid = 'a'\ntitle = 'System'\nbody = 'b'\n";
 
 TEST(TourChoice, AnythingAtTheUserPathWins) {
-  TempTree system, user;
+  TempDir system, user;
   system.write("tours/onboarding.toml", kOneStep);
-  const auto system_file = system.root() / "tours/onboarding.toml";
-  const auto user_file = user.root() / "tours/onboarding.toml";
+  const auto system_file = system.path() / "tours/onboarding.toml";
+  const auto user_file = user.path() / "tours/onboarding.toml";
 
-  EXPECT_EQ(tour_file(system.root(), user.root()), system_file);
-  ASSERT_EQ(load_tour(tour_file(system.root(), user.root())).size(), 1u);
+  EXPECT_EQ(tour_file(system.path(), user.path()), system_file);
+  ASSERT_EQ(load_tour(tour_file(system.path(), user.path())).size(), 1u);
 
   // A directory in the way is still the user's choice: it reads as no tour.
   user.mkdir("tours/onboarding.toml");
-  EXPECT_EQ(tour_file(system.root(), user.root()), user_file);
+  EXPECT_EQ(tour_file(system.path(), user.path()), user_file);
   EXPECT_THAT(load_tour(user_file), IsEmpty());
   std::filesystem::remove(user_file);
 
@@ -93,15 +93,15 @@ TEST(TourChoice, AnythingAtTheUserPathWins) {
   user.write("tours/onboarding.toml", "[[step]]\nid = 'a'\n");
   std::vector<Step> steps{Step{}};
   const std::string err =
-      stderr_of([&] { steps = load_tour(tour_file(system.root(), user.root())); });
+      stderr_of([&] { steps = load_tour(tour_file(system.path(), user.path())); });
   EXPECT_THAT(steps, IsEmpty());
   EXPECT_EQ(err, "marlguide: " + user_file.string() +
                      " failed to parse: missing field `title` at line 1, column 1\n");
 
   // A dangling link has no metadata: the system file is used.
   std::filesystem::remove(user_file);
-  std::filesystem::create_symlink(user.root() / "nowhere", user_file);
-  EXPECT_EQ(tour_file(system.root(), user.root()), system_file);
+  std::filesystem::create_symlink(user.path() / "nowhere", user_file);
+  EXPECT_EQ(tour_file(system.path(), user.path()), system_file);
 }
 
 TEST(TourChoice, NoFileAnywhereIsAnEmptyTourWithoutMessage) {

@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include "env.hpp"
+#include "test_files.hpp"
 
 namespace marl::theme {
 namespace {
 
-using testing::EnvGuard;
-using testing::write_file;
+using marlguide::testing::ScopedEnv;
+using marlguide::testing::write_file;
 namespace fs = std::filesystem;
 
 TEST(WalColors, OnlyStrictDocumentsWithTextColoursAreAccepted) {
@@ -71,7 +71,7 @@ class LoadColors : public ::testing::Test {
  protected:
   fs::path dir_ =
       fs::path(::testing::TempDir()) / ("marl-theme-colors-" + std::to_string(::getpid()));
-  EnvGuard cache_{"XDG_CACHE_HOME", dir_.string()};
+  ScopedEnv cache_{"XDG_CACHE_HOME", dir_.string()};
   fs::path file_ = dir_ / "wal" / "colors.json";
   void TearDown() override { fs::remove_all(dir_); }
 };
@@ -93,8 +93,8 @@ TEST_F(LoadColors, ReadsTheCacheFileAndFallsBackToDefaults) {
 }
 
 TEST_F(LoadColors, ARelativeCacheVariableIsIgnored) {
-  EnvGuard relative("XDG_CACHE_HOME", "relative/cache");
-  EnvGuard home("HOME", "/somewhere/home");
+  ScopedEnv relative("XDG_CACHE_HOME", "relative/cache");
+  ScopedEnv home("HOME", "/somewhere/home");
   EXPECT_EQ(wal_colors_path(), "/somewhere/home/.cache/wal/colors.json");
 }
 

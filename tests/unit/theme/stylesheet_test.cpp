@@ -10,14 +10,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "env.hpp"
 #include "marl-theme/palette.hpp"
+#include "test_files.hpp"
 
 namespace marl::theme {
 namespace {
 
+using marlguide::testing::ScopedEnv;
 using std::nullopt;
-using testing::EnvGuard;
 
 std::string golden(const char* name) {
   const char* root = std::getenv("MARLGUIDE_SOURCE_ROOT");
@@ -61,7 +61,7 @@ TEST(RuntimeStylesheet, PrefersTheRuntimeDirectoryThenTheCache) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    EnvGuard runtime("XDG_RUNTIME_DIR", c.runtime), cache("XDG_CACHE_HOME", c.cache),
+    ScopedEnv runtime("XDG_RUNTIME_DIR", c.runtime), cache("XDG_CACHE_HOME", c.cache),
         home("HOME", c.home);
     EXPECT_EQ(runtime_stylesheet_path(), c.path);
   }
