@@ -1,4 +1,5 @@
 #include "harness.hpp"
+#include "test_files.hpp"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -16,13 +17,6 @@ extern char** environ;
 
 namespace marlguide::testing {
 namespace {
-
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 fs::path env_path(const char* name) {
   const char* v = std::getenv(name);

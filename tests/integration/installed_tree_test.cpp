@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "harness.hpp"
+#include "test_files.hpp"
 
 namespace marlguide::testing {
 namespace {
@@ -16,18 +17,6 @@ namespace {
 using ::testing::HasSubstr;
 
 constexpr std::string_view kAppId = "com.marlworks.marlguide";
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void write_file(const fs::path& path, std::string_view text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 std::string env_or(const char* name, std::string fallback) {
   const char* v = std::getenv(name);

@@ -10,25 +10,20 @@
 #include <sstream>
 
 #include "gtk_app.hpp"
+#include "test_files.hpp"
 #include "ui/window.hpp"
 
 namespace marlguide::ui {
 namespace {
 
 namespace fs = std::filesystem;
+using marlguide::testing::read_file;
 
 Gtk::DropDown* find_drop_down(Gtk::Widget& root) {
   if (auto* d = dynamic_cast<Gtk::DropDown*>(&root)) return d;
   for (auto* child = root.get_first_child(); child; child = child->get_next_sibling())
     if (auto* d = find_drop_down(*child)) return d;
   return nullptr;
-}
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 class ModeFromState : public ::testing::Test {

@@ -9,24 +9,13 @@
 #include <thread>
 
 #include "harness.hpp"
+#include "test_files.hpp"
 
 namespace marlguide::testing {
 namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void write_file(const fs::path& path, std::string_view text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 class StateFile : public AppTest {
  protected:

@@ -16,19 +16,16 @@
 #include "gtk_app.hpp"
 #include "marl-theme/colors.hpp"
 #include "marl-theme/stylesheet.hpp"
+#include "test_files.hpp"
 
 namespace marl::theme {
 namespace {
 
 namespace fs = std::filesystem;
+using marlguide::testing::write_file;
 using namespace std::chrono_literals;
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-void write_file(const fs::path& path, std::string_view text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 // Runs the main loop until `done` holds or the time is up; returns its last answer.
 bool spin_until(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {

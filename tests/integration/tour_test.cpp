@@ -18,6 +18,7 @@
 #include "harness.hpp"
 #include "hyprctl_standin.hpp"
 #include "screen.hpp"
+#include "test_files.hpp"
 
 namespace marlguide::testing {
 namespace {
@@ -186,13 +187,6 @@ bool fully_dimmed(const Image& img) {
                       {kScreenW / 2, 10}})
     if (!dimmed(img.at(x, y))) return false;
   return true;
-}
-
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 class TourTest : public AppTest {
