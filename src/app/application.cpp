@@ -55,7 +55,8 @@ int handle_command_line(const Glib::RefPtr<Gtk::Application>& app,
   auto& slot = main_window_slot();
   bool created = false;
   if (!slot.main) {
-    slot.main = ui::build_main_window(app);
+    slot.main = ui::build_main_window(
+        app, options.screenshot ? ui::LeftoverRebind::Keep : ui::LeftoverRebind::Restore);
     created = true;
     // The window is destroyed when the user closes it. Should anything else keep the
     // application running (a tour overlay, say), the next command line builds a new one

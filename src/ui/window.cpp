@@ -50,11 +50,11 @@ marl::theme::ProviderSlot& application_slot() {
 
 std::string_view application_stylesheet() { return kStylesheet; }
 
-MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app) {
+MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app, LeftoverRebind leftover) {
   // A tour that was cut short may have left one of the user's keys rebound. The state file is
   // read once here for this and for the display mode.
   config::StateFile state = config::load_state();
-  tour::restore_pending_rebind(state);
+  if (leftover == LeftoverRebind::Restore) tour::restore_pending_rebind(state);
 
   // The window belongs to the application (GtkApplication keeps a reference for each of its
   // windows); closing it destroys it, which ends the run when it is the last one. Managed, so

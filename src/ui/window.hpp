@@ -23,7 +23,13 @@ struct MainWindow {
 // The stylesheet every view, the wizard and the tour overlays share.
 std::string_view application_stylesheet();
 
+// What building the main window does with a key binding that a cut-short tour left replaced.
+// A screenshot run keeps it: it is a side process, and the binding may belong to a tour that
+// the running instance is showing right now.
+enum class LeftoverRebind { Restore, Keep };
+
 // Builds the main window of the application, hidden. Closing it destroys it.
-MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app);
+MainWindow build_main_window(const Glib::RefPtr<Gtk::Application>& app,
+                             LeftoverRebind leftover = LeftoverRebind::Restore);
 
 }  // namespace marlguide::ui

@@ -539,6 +539,22 @@ TEST_F(TourTest, ARestartWithoutTheTourPutsTheBindingBackAndForgetsIt) {
   EXPECT_EQ(saved_step(), 2);
 }
 
+TEST_F(TourTest, AScreenshotBesideARunningTourLeavesItsBindingAlone) {
+  open_probe(kBackdrop, kWhite);
+  write_state("onboarding = { step = 2 }\n");
+  Process& tour = start({"--autostart"});
+  ASSERT_TRUE(wait_until([&] { return pending().has_value() && binds().size() == 1; }));
+  const auto recorded = pending();
+
+  // A screenshot run is a process of its own that builds a main window too.
+  const fs::path out = home() / "beside-the-tour.png";
+  Process& shot = start({"--screenshot", "home", "--output", out.string()});
+  EXPECT_EQ(shot.wait_exit(20000ms), 0) << shot.stderr_text();
+  EXPECT_EQ(binds().size(), 1u) << "the screenshot run put the user's binding back mid-tour";
+  EXPECT_EQ(pending(), recorded);
+  EXPECT_TRUE(tour.running());
+}
+
 TEST_F(TourTest, AMissingWindowIsOfferedWithShowMeAfterTenSeconds) {
   open_probe(kBackdrop, kWhite);
   write_state("onboarding = { step = 1 }\n");
